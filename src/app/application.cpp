@@ -1,0 +1,40 @@
+#include "app/application.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+
+#include "app/core/shared_state.h"
+#include "app/sdl_sound_output.h"
+#include "ui/error_boundary.h"
+#include "ui/frm_main.h"
+
+namespace kvarbon {
+
+int RunApplication(int& argc, char** argv, const std::filesystem::path& workDir) {
+  // A file-size limit must fail the write with an error, not kill the process.
+  std::signal(SIGXFSZ, SIG_IGN);
+
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("kvarbon"));
+  QApplication::setApplicationDisplayName(QString());
+
+  SharedState state;
+  SdlSoundOutput sound;
+  FrmMain frmMain(state, sound, workDir);
+  try {
+    frmMain.Form_Load();
+  } catch (...) {
+    const QString text = CurrentExceptionText();
+    std::fprintf(stderr, "kvarbon: %s\n", text.toLocal8Bit().constData());
+    ShowMessage(nullptr, text);
+    return 1;
+  }
+  frmMain.show();
+  return QApplication::exec();
+}
+
+}  // namespace kvarbon

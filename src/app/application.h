@@ -1,0 +1,12 @@
+#pragma once
+
+#include <filesystem>
+
+namespace kvarbon {
+
+// Starts the tool in `workDir`: creates the main window, runs its start-up and
+// shows it, then runs the event loop. Returns the process's exit status; a
+// start-up failure is reported in a message box and on stderr, and gives 1.
+int RunApplication(int& argc, char** argv, const std::filesystem::path& workDir);
+
+}  // namespace kvarbon

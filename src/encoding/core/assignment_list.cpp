@@ -1,0 +1,38 @@
+#include "encoding/core/assignment_list.h"
+
+#include "app/core/file_io.h"
+
+namespace kvarbon {
+
+void WriteAssignmentList(const std::filesystem::path& path,
+                         const std::vector<std::string>& SlideSoundTable) {
+  std::string text;
+  for (std::size_t k = 0; k < SlideSoundTable.size(); ++k) {
+    if (SlideSoundTable[k].empty()) continue;
+    text += std::to_string(k + 1);
+    text += '=';
+    text += SlideSoundTable[k];
+    text += "\r\n";
+  }
+  WriteWholeFile(path, AsBytes(text));
+}
+
+std::string ReadAssignmentList(const std::filesystem::path& path) {
+  const Bytes bytes = ReadWholeFile(path);
+  const std::string_view text = AsText(bytes);
+  // A line ends at CR LF, a lone CR or a lone LF; the last line may lack an end.
+  std::string IniSection;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const std::size_t end = text.find_first_of("\r\n", i);
+    const std::size_t lineEnd = (end == std::string_view::npos) ? text.size() : end;
+    IniSection.append(text.substr(i, lineEnd - i));
+    IniSection += ';';
+    i = lineEnd;
+    if (i < text.size() && text[i] == '\r') ++i;
+    if (i < text.size() && text[i] == '\n' && (i == lineEnd || text[i - 1] == '\r')) ++i;
+  }
+  return IniSection;
+}
+
+}  // namespace kvarbon

@@ -1,0 +1,59 @@
+#include "encoding/core/container.h"
+
+#include "app/core/file_io.h"
+
+namespace kvarbon {
+
+namespace {
+constexpr std::string_view kBetweenSoundAndVideo = "\\soundvideo";
+constexpr std::string_view kVideoEnd = "\\video";
+}  // namespace
+
+void AppendPayload(const std::filesystem::path& path, ByteChain& section) {
+  Bytes bytes = ReadWholeFile(path, kPayloadSeparator.size());
+  // The separator goes into the same piece: one allocation per file at most.
+  const ByteView separator = AsBytes(kPayloadSeparator);
+  bytes.insert(bytes.end(), separator.begin(), separator.end());
+  section.Append(std::move(bytes));
+}
+
+ByteChain GatherPayloads(const FileListSource& list, const std::function<void(int)>& afterEachFile) {
+  ByteChain section;
+  for (int position = 0; position < list.Count(); ++position) {
+    AppendPayload(list.PathOf(position), section);
+    if (afterEachFile) afterEachFile(position);
+  }
+  return section;
+}
+
+Container::Container(std::int16_t FrameInterval, const std::string& IniSection,
+                     const ByteChain& SoundSection, const ByteChain& VideoSection)
+    : head_("speed" + std::to_string(FrameInterval) + "\\speed" + "ini" + IniSection + "\\ini" +
+            "sound"),
+      sound_(SoundSection),
+      video_(VideoSection) {}
+
+std::vector<ByteView> Container::Pieces() const {
+  std::vector<ByteView> pieces;
+  pieces.reserve(sound_.Pieces().size() + video_.Pieces().size() + 3);
+  pieces.push_back(AsBytes(head_));
+  for (const Bytes& piece : sound_.Pieces()) pieces.emplace_back(piece);
+  pieces.push_back(AsBytes(kBetweenSoundAndVideo));
+  for (const Bytes& piece : video_.Pieces()) pieces.emplace_back(piece);
+  pieces.push_back(AsBytes(kVideoEnd));
+  return pieces;
+}
+
+std::uint64_t Container::Size() const {
+  return head_.size() + sound_.Size() + kBetweenSoundAndVideo.size() + video_.Size() +
+         kVideoEnd.size();
+}
+
+Bytes Container::ToBytes() const {
+  Bytes all;
+  all.reserve(Size());
+  for (const ByteView piece : Pieces()) all.insert(all.end(), piece.begin(), piece.end());
+  return all;
+}
+
+}  // namespace kvarbon

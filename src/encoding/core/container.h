@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/core/bytes.h"
+#include "app/core/file_lists.h"
+#include "encoding/core/byte_chain.h"
+
+namespace kvarbon {
+
+// File name of the container, in the working directory.
+inline constexpr const char* kContainerName = "Dest.zel";
+// Follows every media payload.
+inline constexpr std::string_view kPayloadSeparator = "-|-";
+
+// Reads one media file whole and appends its bytes, then "-|-", to `section`.
+// Throws FileError.
+void AppendPayload(const std::filesystem::path& path, ByteChain& section);
+
+// Every file of `list`, from position 0 to the last, each followed by "-|-".
+// `afterEachFile(position)` runs after each file, before the next is read.
+ByteChain GatherPayloads(const FileListSource& list,
+                         const std::function<void(int)>& afterEachFile = {});
+
+// The container: "speed", FrameInterval's digits, "\speed", "ini", IniSection,
+// "\ini", "sound", SoundSection, "\sound", "video", VideoSection, "\video".
+// It refers to the two media sections instead of copying them, so they must
+// outlive it; the pieces are written in order with one gathered write.
+class Container {
+ public:
+  Container(std::int16_t FrameInterval, const std::string& IniSection, const ByteChain& SoundSection,
+            const ByteChain& VideoSection);
+  Container(const Container&) = delete;
+  Container& operator=(const Container&) = delete;
+
+  std::vector<ByteView> Pieces() const;
+  std::uint64_t Size() const;
+  Bytes ToBytes() const;
+
+ private:
+  std::string head_;  // speed and ini sections, and the sound section's opening tag
+  const ByteChain& sound_;
+  const ByteChain& video_;
+};
+
+inline Container BuildContainer(std::int16_t FrameInterval, const std::string& IniSection,
+                                const ByteChain& SoundSection, const ByteChain& VideoSection) {
+  return Container(FrameInterval, IniSection, SoundSection, VideoSection);
+}
+
+}  // namespace kvarbon

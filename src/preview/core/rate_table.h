@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kvarbon {
+
+// Speed selector: the frames-per-second label text for a scroll bar value
+// ("1" for 0, else the value's decimal digits).
+std::string SpeedLabelText(int scrollValue);
+
+// The clock period in milliseconds for a frames-per-second label text, looked
+// up exactly; no value for a text the table does not hold.
+std::optional<std::int16_t> FrameIntervalForLabel(std::string_view labelText);
+
+}  // namespace kvarbon

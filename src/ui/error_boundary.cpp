@@ -1,0 +1,48 @@
+#include "ui/error_boundary.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <cstdio>
+#include <exception>
+
+namespace kvarbon {
+
+QString ApplicationTitle() { return QStringLiteral("Кварбон"); }
+
+void ShowMessage(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::Ok, parent);
+  box.exec();
+}
+
+QString CurrentExceptionText() {
+  try {
+    throw;
+  } catch (const std::exception& error) {
+    return QString::fromUtf8(error.what());
+  } catch (...) {
+    return QStringLiteral("Unknown failure");
+  }
+}
+
+void RunGuarded(QWidget* parent, const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (...) {
+    const QString text = CurrentExceptionText();
+    std::fprintf(stderr, "kvarbon: %s\n", text.toLocal8Bit().constData());
+    ShowMessage(parent, text);
+  }
+}
+
+void RunGuardedOrEnd(QWidget* parent, const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (...) {
+    const QString text = CurrentExceptionText();
+    std::fprintf(stderr, "kvarbon: %s\n", text.toLocal8Bit().constData());
+    ShowMessage(parent, text);
+    QCoreApplication::exit(1);
+  }
+}
+
+}  // namespace kvarbon

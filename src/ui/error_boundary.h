@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace kvarbon {
+
+// The application's title, used by every message box.
+QString ApplicationTitle();
+
+// A plain message box: the text, an OK button only, no icon, the application's title.
+void ShowMessage(QWidget* parent, const QString& text);
+
+// Runs a handler; an exception it throws is shown in a message box and goes no
+// further, so none crosses Qt's event loop. The process goes on.
+void RunGuarded(QWidget* parent, const std::function<void()>& handler);
+
+// Like RunGuarded, but a failure ends the process: the message is shown and
+// printed on stderr, and the application's event loop is told to exit with status 1.
+void RunGuardedOrEnd(QWidget* parent, const std::function<void()>& handler);
+
+// Text of the exception being handled (call inside a catch block).
+QString CurrentExceptionText();
+
+}  // namespace kvarbon

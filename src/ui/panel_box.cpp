@@ -1,0 +1,11 @@
+#include "ui/panel_box.h"
+
+namespace kvarbon {
+
+PanelBox::PanelBox(QWidget* parent) : QFrame(parent) {
+  setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  setLineWidth(1);
+  setMidLineWidth(0);
+}
+
+}  // namespace kvarbon

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QFrame>
+
+namespace kvarbon {
+
+// A plain picture box used as a container (the transport panel Picture3).
+class PanelBox : public QFrame {
+  Q_OBJECT
+
+ public:
+  explicit PanelBox(QWidget* parent);
+};
+
+}  // namespace kvarbon
