@@ -1,0 +1,87 @@
+// Whole-file reads and the all-or-nothing write.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <csignal>
+
+#include "app/core/file_error.h"
+#include "app/core/file_io.h"
+#include "support/temp_dir.h"
+
+namespace kvarbon {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+std::vector<std::string> Names(const std::filesystem::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(FileIo, ReadingSomethingThatIsNotARegularFileFails) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "d.jpg");
+  ASSERT_EQ(::mkfifo((dir / "p.jpg").c_str(), 0600), 0);
+  EXPECT_THROW(ReadWholeFile(dir / "d.jpg"), FileError);
+  EXPECT_THROW(ReadWholeFile(dir / "p.jpg"), FileError);
+  EXPECT_THROW(ReadWholeFile(dir / "missing.jpg"), FileError);
+}
+
+TEST(FileIo, AtomicWriteJoinsThePiecesAndReplacesAnOlderFileEntirely) {
+  TempDir dir;
+  WriteFile(dir / "Dest.zel", std::string(1000, 'o'));
+  const Bytes a = ToBytes("abc"), b, c = ToBytes("de");
+  WriteFileAtomically(dir / "Dest.zel", {a, b, c});
+  EXPECT_EQ(ReadFile(dir / "Dest.zel"), ToBytes("abcde"));
+  EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"Dest.zel"}));
+}
+
+TEST(FileIo, ManyPiecesBeyondOneGatheredWrite) {
+  TempDir dir;
+  std::vector<Bytes> pieces;
+  Bytes expected;
+  for (int i = 0; i < 3000; ++i) {
+    pieces.push_back(ToBytes(std::to_string(i) + ","));
+    expected.insert(expected.end(), pieces.back().begin(), pieces.back().end());
+  }
+  WriteFileAtomically(dir / "out", std::vector<ByteView>(pieces.begin(), pieces.end()));
+  EXPECT_EQ(ReadFile(dir / "out"), expected);
+}
+
+TEST(FileIo, AFailedWriteLeavesNeitherTargetNorTemporaryFile) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "Dest.zel");  // a folder in the way
+  const Bytes data = ToBytes("data");
+  try {
+    WriteFileAtomically(dir / "Dest.zel", {data});
+    FAIL() << "no error";
+  } catch (const FileError& error) {
+    EXPECT_EQ(error.path(), dir / "Dest.zel");
+  }
+  EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"Dest.zel"}));
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "Dest.zel"));
+}
+
+TEST(FileIo, AFileSizeLimitDuringTheWriteFailsCleanly) {
+  TempDir dir;
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  rlimit limited = old;
+  limited.rlim_cur = 4096;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+  const Bytes big(10000, std::byte{7});
+  EXPECT_THROW(WriteFileAtomically(dir / "Dest.zel", {big}), FileError);
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &old), 0);
+  EXPECT_TRUE(Names(dir.path()).empty());
+}
+
+}  // namespace
+}  // namespace kvarbon

@@ -1,0 +1,104 @@
+// Start-up: lists, table sizes, rate, and the sound bank read byte for byte.
+#include <gtest/gtest.h>
+
+#include "app/core/file_error.h"
+#include "app/core/startup.h"
+#include "support/temp_dir.h"
+#include <unistd.h>
+
+namespace kvarbon {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+struct Started {
+  SharedState state;
+  FileListSource File1{std::string(kSlidePattern)};
+  FileListSource File2{std::string(kSoundPattern)};
+  void Run(const std::filesystem::path& dir) { RunStartup(dir, state, File1, File2); }
+};
+
+TEST(Startup, BankHoldsEveryByteOfEverySoundInListOrder) {
+  TempDir dir;
+  Bytes all;
+  for (int b = 0; b < 256; ++b) all.push_back(static_cast<std::byte>(255 - b));
+  WriteFile(dir / "snd" / "a.wav", all);
+  WriteFile(dir / "snd" / "b.wav", std::string_view{});  // zero length
+  WriteFile(dir / "snd" / "c.WAV", "RIFF");
+  WriteFile(dir / "pic" / "1.bmp", "x");
+  WriteFile(dir / "pic" / "2.jpg", "y");
+  WriteFile(dir / "pic" / "3.gif", "z");
+
+  Started s;
+  s.state.FrameInterval = 7;
+  s.Run(dir.path());
+  ASSERT_EQ(s.File2.Count(), 3);
+  ASSERT_EQ(s.state.SoundBank.size(), 4u);
+  EXPECT_EQ(s.state.SoundBank[0], all);
+  EXPECT_TRUE(s.state.SoundBank[1].empty());
+  EXPECT_EQ(s.state.SoundBank[2], ToBytes("RIFF"));
+  EXPECT_TRUE(s.state.SoundBank[3].empty());
+  EXPECT_EQ(s.state.SlideSoundTable, std::vector<std::string>(4));
+  EXPECT_EQ(s.state.FrameInterval, 50);
+}
+
+TEST(Startup, EmptyFoldersGiveOneElementTables) {
+  TempDir dir;
+  std::filesystem::create_directories(dir / "pic");
+  std::filesystem::create_directories(dir / "snd");
+  Started s;
+  s.Run(dir.path());
+  EXPECT_EQ(s.File1.Count(), 0);
+  EXPECT_EQ(s.File2.Count(), 0);
+  EXPECT_EQ(s.state.SoundBank, std::vector<Bytes>(1));
+  EXPECT_EQ(s.state.SlideSoundTable, std::vector<std::string>(1));
+}
+
+TEST(Startup, MissingFolderIsAnErrorNamingIt) {
+  for (const char* missing : {"pic", "snd"}) {
+    TempDir dir;
+    std::filesystem::create_directories(dir / "pic");
+    std::filesystem::create_directories(dir / "snd");
+    std::filesystem::remove(dir / missing);
+    Started s;
+    try {
+      s.Run(dir.path());
+      FAIL() << "no error for missing " << missing;
+    } catch (const FileError& error) {
+      EXPECT_EQ(error.path(), dir / missing);
+      EXPECT_NE(error.reason().find("No such file"), std::string::npos) << error.what();
+    }
+  }
+}
+
+TEST(Startup, UnreadableSoundIsAnErrorNamingIt) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads any file";
+  TempDir dir;
+  std::filesystem::create_directories(dir / "pic");
+  WriteFile(dir / "snd" / "locked.wav", "RIFF");
+  std::filesystem::permissions(dir / "snd" / "locked.wav", std::filesystem::perms::none);
+  Started s;
+  EXPECT_THROW(s.Run(dir.path()), FileError);
+}
+
+TEST(Startup, CyrillicSpacesAndNonUtf8NamesAreListedAndRead) {
+  TempDir dir;
+  std::filesystem::create_directories(dir / "pic");
+  const std::string cyrillic = "звук один.wav";
+  const std::string latin1 = std::string("caf\xE9 \xFF.wav");  // not valid UTF-8
+  WriteFile(dir / "snd" / cyrillic, "one");
+  WriteFile(dir / "snd" / latin1, "two");
+  Started s;
+  s.Run(dir.path());
+  ASSERT_EQ(s.File2.Count(), 2);
+  // "c" sorts before the Cyrillic letters' lead bytes.
+  EXPECT_EQ(s.File2.Entry(0), latin1);
+  EXPECT_EQ(s.File2.Entry(1), cyrillic);
+  EXPECT_EQ(s.state.SoundBank[0], ToBytes("two"));
+  EXPECT_EQ(s.state.SoundBank[1], ToBytes("one"));
+}
+
+}  // namespace
+}  // namespace kvarbon
