@@ -24,7 +24,6 @@ void DisplaySurface::DrawPicture(const SlideHolder& holder, std::int32_t xTwips,
   const int y = TwipsToNearestPixel(yTwips) + holder.keptTop;
   {
     QPainter painter(&canvas_);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(QPoint(x, y), holder.picture);
   }
   update();
