@@ -9,7 +9,7 @@ packages=(
   libsdl2-dev
   libgtest-dev libgmock-dev googletest
   fonts-dejavu-core
-  xvfb xauth xdotool
+  xvfb xauth xdotool imagemagick
 )
 
 missing=()

@@ -34,14 +34,17 @@ void RunGuarded(QWidget* parent, const std::function<void()>& handler) {
   }
 }
 
-void RunGuardedOrEnd(QWidget* parent, const std::function<void()>& handler) {
+void ExitApplication(int status) { QCoreApplication::exit(status); }
+
+void RunGuardedOrEnd(QWidget* parent, const std::function<void()>& handler,
+                     const std::function<void(int)>& endProcess) {
   try {
     handler();
   } catch (...) {
     const QString text = CurrentExceptionText();
     std::fprintf(stderr, "kvarbon: %s\n", text.toLocal8Bit().constData());
     ShowMessage(parent, text);
-    QCoreApplication::exit(1);
+    endProcess(1);
   }
 }
 

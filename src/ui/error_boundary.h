@@ -18,8 +18,12 @@ void ShowMessage(QWidget* parent, const QString& text);
 void RunGuarded(QWidget* parent, const std::function<void()>& handler);
 
 // Like RunGuarded, but a failure ends the process: the message is shown and
-// printed on stderr, and the application's event loop is told to exit with status 1.
-void RunGuardedOrEnd(QWidget* parent, const std::function<void()>& handler);
+// printed on stderr, then `endProcess(1)` runs.
+void RunGuardedOrEnd(QWidget* parent, const std::function<void()>& handler,
+                     const std::function<void(int)>& endProcess);
+
+// Ends the process with `status` by leaving the application's event loop.
+void ExitApplication(int status);
 
 // Text of the exception being handled (call inside a catch block).
 QString CurrentExceptionText();

@@ -37,9 +37,6 @@ bool ProgressRecorder::eventFilter(QObject* watched, QEvent* event) {
       });
     }
   }
-  if (event->type() == QEvent::Hide && !showings.empty()) {
-    if (auto* dialog = qobject_cast<FrmDialog*>(watched)) showings.back().finalMaximum = dialog->PB->maximum();
-  }
   return false;
 }
 

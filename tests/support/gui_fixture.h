@@ -34,7 +34,6 @@ class ProgressRecorder : public QObject {
   struct Showing {
     QString caption;
     std::vector<std::pair<int, int>> values;
-    int finalMaximum = -1;
   };
   std::vector<Showing> showings;
 

@@ -1,0 +1,285 @@
+// Frame display, the playback clock with its transport buttons, and the speed selector.
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+
+#include "gui/preview_fixture.h"
+#include "support/gui_fixture.h"
+
+namespace kvarbon::testing {
+namespace {
+
+const QRgb kBlack = qRgb(0, 0, 0);
+
+// --- Frame display --------------------------------------------------------
+
+TEST_F(PreviewTest, ChangeDrawsTheSlideNamesAndStartsItsSound) {
+  state.SlideSoundTable[1] = "0";  // "0" is the first sound, not an empty entry
+  frm->Slider1->setValue(2);
+  EXPECT_EQ(Corner(), kSlideList[1].colour);
+  EXPECT_EQ(frm->Label3->text(), "a.wav");
+  EXPECT_EQ(frm->Label2->text(), "2");
+  EXPECT_EQ(Played(), std::vector<int>{0});
+  EXPECT_EQ(state.CurrentFrame, 0);  // the display never moves the clock
+}
+
+TEST_F(PreviewTest, EmptyEntryEmptiesTheNameAndLeavesTheSoundPlaying) {
+  state.SlideSoundTable[0] = "2";
+  frm->Slider1->setValue(2);  // frame 2 has no sound
+  frm->Slider1->setValue(1);
+  EXPECT_EQ(frm->Label3->text(), "c.wav");
+  frm->Slider1->setValue(2);
+  EXPECT_EQ(frm->Label3->text(), "");
+  EXPECT_EQ(Played(), std::vector<int>{2});
+}
+
+TEST_F(PreviewTest, DragPaintsEachFrameButLabel2WaitsForRelease) {
+  state.SlideSoundTable[2] = "1";
+  state.SlideSoundTable[3] = "2";
+  DragTo(3);
+  EXPECT_EQ(Corner(), kSlideList[2].colour);
+  EXPECT_EQ(frm->Label3->text(), "b.wav");
+  EXPECT_EQ(frm->Label2->text(), "1");
+  DragTo(4);
+  EXPECT_EQ(Corner(), kSlideList[3].colour);
+  EXPECT_EQ(frm->Label3->text(), "c.wav");
+  EXPECT_EQ(frm->Label2->text(), "1");
+  EXPECT_EQ(frm->Slider1->value(), 1);
+  Release();
+  EXPECT_EQ(frm->Label2->text(), "4");
+  // Frame 4 painted by the scroll and again by the change: its sound started twice.
+  EXPECT_EQ(Played(), (std::vector<int>{1, 2, 2}));
+  EXPECT_EQ(sound.played[1].data, sound.played[2].data);
+}
+
+TEST_F(PreviewTest, SmallerSlideLeavesTheUncoveredPartOfTheLargerOne) {
+  frm->Slider1->setValue(4);  // 60 x 40, yellow
+  frm->Slider1->setValue(3);  // 20 x 10, blue
+  const QRgb yellow = kSlideList[3].colour;
+  const QRgb blue = kSlideList[2].colour;
+  EXPECT_EQ(Pixel(kOffsetPx, kOffsetPx), blue);
+  EXPECT_EQ(Pixel(kOffsetPx + 19, kOffsetPx + 9), blue);
+  EXPECT_EQ(Pixel(kOffsetPx + 20, kOffsetPx), yellow);
+  EXPECT_EQ(Pixel(kOffsetPx, kOffsetPx + 10), yellow);
+  EXPECT_EQ(Pixel(kOffsetPx + 59, kOffsetPx + 39), yellow);
+  EXPECT_EQ(Pixel(kOffsetPx + 60, kOffsetPx + 40), kBlack);
+  EXPECT_EQ(Pixel(kOffsetPx - 1, kOffsetPx - 1), kBlack);
+}
+
+TEST_F(PreviewTest, BeforeLoadingNothingIsDrawnButTheSoundStillWorks) {
+  frm->Picture2.resize(1);  // only element 0, which holds no slide
+  state.SlideSoundTable[2] = "1";
+  frm->Label3->setText("-");
+  frm->Slider1->setValue(2);
+  EXPECT_EQ(frm->Label3->text(), "");
+  frm->Slider1->setValue(3);
+  EXPECT_EQ(frm->Label3->text(), "b.wav");
+  EXPECT_EQ(Played(), std::vector<int>{1});
+  const QImage& canvas = frm->Picture1->Canvas();
+  for (int y = 0; y < canvas.height(); y += 7) {
+    for (int x = 0; x < canvas.width(); x += 7) ASSERT_EQ(canvas.pixel(x, y), kBlack);
+  }
+}
+
+TEST_F(PreviewTest, MissingElementsAndUnreadableTextsKeepTheNameAndStartNothing) {
+  MessageCatcher messages;
+  state.SlideSoundTable = {"x", "0", "7", "40000"};  // frame 5 owns no element
+  frm->Slider1->setMaximum(6);                        // frames 5 and 6 have no holder either
+  frm->Slider1->setValue(2);
+  ASSERT_EQ(frm->Label3->text(), "a.wav");
+  for (const int frame : {1, 3, 4, 5, 6}) {
+    frm->Slider1->setValue(frame);
+    EXPECT_EQ(frm->Label3->text(), "a.wav") << frame;
+    EXPECT_EQ(frm->Label2->text(), QString::number(frame));
+  }
+  EXPECT_EQ(Corner(), kSlideList[3].colour);  // frames 5 and 6 drew nothing
+  EXPECT_EQ(Played(), std::vector<int>{0});
+  EXPECT_TRUE(messages.texts.isEmpty());
+}
+
+// --- Playback clock and transport -----------------------------------------
+
+TEST_F(PreviewTest, PlayAndPauseSwitchTimerAndCaptionOnly) {
+  frm->Slider1->setValue(3);
+  state.CurrentFrame = 2;
+  frm->Command2->click();
+  EXPECT_EQ(frm->Command2->text(), "||");
+  EXPECT_TRUE(frm->Timer1->isActive());
+  frm->Command2->click();
+  EXPECT_EQ(frm->Command2->text(), ">");
+  EXPECT_FALSE(frm->Timer1->isActive());
+  EXPECT_EQ(state.CurrentFrame, 2);
+  EXPECT_EQ(frm->Slider1->value(), 3);
+}
+
+TEST_F(PreviewTest, TickShowsTheNextFrameAndStartsItsSoundAgain) {
+  state.SlideSoundTable[1] = "1";
+  frm->Command2->click();
+  state.CurrentFrame = 1;
+  frm->Timer1_Timer();
+  EXPECT_EQ(state.CurrentFrame, 2);
+  EXPECT_EQ(frm->Slider1->value(), 2);
+  EXPECT_EQ(frm->Label2->text(), "2");
+  EXPECT_EQ(Corner(), kSlideList[1].colour);
+  EXPECT_EQ(Played(), (std::vector<int>{1, 1}));  // by the change, then by the tick
+  frm->Timer1_Timer();                            // frame 3 has no sound
+  EXPECT_EQ(Played().size(), 2u);
+  EXPECT_TRUE(frm->Timer1->isActive());
+}
+
+TEST_F(PreviewTest, PlayAfterStopStartsFrameOnesSoundOnTheFirstTick) {
+  state.SlideSoundTable[0] = "2";
+  frm->Slider1->setValue(3);
+  frm->Command2->click();
+  frm->Command6->click();
+  EXPECT_EQ(frm->Slider1->value(), 1);
+  EXPECT_EQ(frm->Label2->text(), "1");
+  EXPECT_EQ(Corner(), kSlideList[0].colour);
+  EXPECT_EQ(state.CurrentFrame, 0);
+  EXPECT_FALSE(frm->Timer1->isActive());
+  EXPECT_EQ(frm->Command2->text(), ">");
+  EXPECT_EQ(Played(), std::vector<int>{2});  // the stop shows frame 1
+
+  frm->Command2->click();
+  frm->Timer1_Timer();  // lands on frame 1, already shown: the tick starts the sound itself
+  EXPECT_EQ(frm->Slider1->value(), 1);
+  EXPECT_EQ(state.CurrentFrame, 1);
+  EXPECT_EQ(Played(), (std::vector<int>{2, 2}));
+  frm->Timer1_Timer();
+  EXPECT_EQ(frm->Slider1->value(), 2);
+}
+
+TEST_F(PreviewTest, EndOfShowWithoutRepeatStopsOnFrameOne) {
+  state.SlideSoundTable[0] = "0";
+  frm->Slider1->setValue(kSlides);
+  state.CurrentFrame = kSlides;
+  frm->Command2->click();
+  frm->Timer1_Timer();
+  EXPECT_EQ(state.CurrentFrame, 1);
+  EXPECT_EQ(frm->Slider1->value(), 1);
+  EXPECT_EQ(Corner(), kSlideList[0].colour);
+  EXPECT_FALSE(frm->Timer1->isActive());
+  EXPECT_EQ(frm->Command2->text(), ">");
+  EXPECT_EQ(Played(), (std::vector<int>{0, 0}));
+  // Play again goes on with frame 2.
+  frm->Command2->click();
+  frm->Timer1_Timer();
+  EXPECT_EQ(frm->Slider1->value(), 2);
+}
+
+TEST_F(PreviewTest, EndOfShowWithRepeatGoesOn) {
+  frm->Check1->setChecked(true);
+  frm->Slider1->setValue(kSlides);
+  state.CurrentFrame = kSlides;
+  frm->Command2->click();
+  frm->Timer1_Timer();
+  EXPECT_EQ(state.CurrentFrame, 1);
+  EXPECT_EQ(frm->Slider1->value(), 1);
+  EXPECT_TRUE(frm->Timer1->isActive());
+  EXPECT_EQ(frm->Command2->text(), "||");
+  // Unticking while playing takes effect at the end of the next pass.
+  frm->Check1->setChecked(false);
+  for (int tick = 0; tick < kSlides - 1; ++tick) frm->Timer1_Timer();
+  EXPECT_TRUE(frm->Timer1->isActive());
+  frm->Timer1_Timer();
+  EXPECT_FALSE(frm->Timer1->isActive());
+}
+
+TEST_F(PreviewTest, PauseThenPlayGoesOnFromThePausedFrame) {
+  frm->Command2->click();
+  frm->Timer1_Timer();
+  frm->Timer1_Timer();
+  frm->Command2->click();
+  EXPECT_EQ(frm->Slider1->value(), 2);
+  frm->Command2->click();
+  EXPECT_EQ(frm->Slider1->value(), 2);  // play shows nothing at once
+  frm->Timer1_Timer();
+  EXPECT_EQ(frm->Slider1->value(), 3);
+}
+
+TEST_F(PreviewTest, DraggingDoesNotMoveTheClockButAStepDoes) {
+  frm->Command2->click();
+  frm->Timer1_Timer();
+  frm->Timer1_Timer();  // the clock stands at 2
+  DragTo(4);
+  Release();
+  EXPECT_EQ(frm->Slider1->value(), 4);
+  EXPECT_EQ(state.CurrentFrame, 2);
+  frm->Timer1_Timer();
+  EXPECT_EQ(frm->Slider1->value(), 3);
+
+  frm->Command4[1]->click();  // back to 2, and the clock with it
+  EXPECT_EQ(frm->Slider1->value(), 2);
+  EXPECT_EQ(frm->Label2->text(), "2");
+  EXPECT_EQ(state.CurrentFrame, 2);
+  EXPECT_TRUE(frm->Timer1->isActive());
+  frm->Timer1_Timer();
+  EXPECT_EQ(frm->Slider1->value(), 3);
+}
+
+TEST_F(PreviewTest, StepsPastEitherEndStayOnTheEnd) {
+  MessageCatcher messages;
+  state.SlideSoundTable[0] = "0";
+  frm->Command4[1]->click();
+  EXPECT_EQ(frm->Slider1->value(), 1);
+  EXPECT_EQ(state.CurrentFrame, 1);
+  frm->Command4[0]->click();
+  EXPECT_EQ(frm->Slider1->value(), 2);
+  EXPECT_EQ(Corner(), kSlideList[1].colour);
+  EXPECT_EQ(state.CurrentFrame, 2);
+  frm->Slider1->setValue(kSlides);
+  frm->Command4[0]->click();
+  EXPECT_EQ(frm->Slider1->value(), kSlides);
+  EXPECT_EQ(state.CurrentFrame, kSlides);
+  EXPECT_FALSE(frm->Timer1->isActive());  // a step leaves the clock's state alone
+  EXPECT_TRUE(Played().empty());          // frame 1 was never shown again
+  EXPECT_TRUE(messages.texts.isEmpty());
+}
+
+TEST_F(PreviewTest, CurrentFrameStopsAtItsSixteenBitCeiling) {
+  frm->Slider1->setMaximum(40000);
+  state.CurrentFrame = 32767;
+  frm->Command2->click();
+  frm->Timer1_Timer();
+  EXPECT_EQ(state.CurrentFrame, 32767);
+  EXPECT_EQ(frm->Slider1->value(), 32767);
+  EXPECT_EQ(frm->Label2->text(), "32767");
+  EXPECT_TRUE(frm->Timer1->isActive());
+  EXPECT_TRUE(Played().empty());
+
+  frm->Slider1->setMaximum(32767);  // now the ceiling is also the last frame
+  frm->Timer1_Timer();
+  EXPECT_EQ(state.CurrentFrame, 32767);
+  EXPECT_EQ(frm->Slider1->value(), 32767);
+}
+
+// --- Speed selector -------------------------------------------------------
+
+TEST_F(PreviewTest, SpeedFollowsTheLabelText) {
+  const std::vector<std::tuple<int, QString, int>> rows{
+      {0, "1", 1000}, {10, "10", 100}, {20, "20", 50}, {30, "30", 33}, {40, "40", 25}, {50, "50", 20}};
+  for (const auto& [value, label, interval] : rows) {
+    frm->VScroll1->setValue(value);
+    EXPECT_EQ(frm->Label5->text(), label);
+    EXPECT_EQ(state.FrameInterval, interval) << value;
+    EXPECT_EQ(frm->Timer1->interval(), interval) << value;
+  }
+}
+
+TEST_F(PreviewTest, SpeedNotInTheTableKeepsTheRateButResetsTheTimer) {
+  frm->VScroll1->setValue(30);
+  frm->Command2->click();
+  frm->Timer1->setInterval(7);
+  frm->VScroll1->setValue(15);
+  EXPECT_EQ(frm->Label5->text(), "15");
+  EXPECT_EQ(state.FrameInterval, 33);
+  EXPECT_EQ(frm->Timer1->interval(), 33);
+  frm->VScroll1->setValue(0);  // a running clock takes the new rate at once
+  EXPECT_EQ(frm->Timer1->interval(), 1000);
+  EXPECT_TRUE(frm->Timer1->isActive());
+}
+
+}  // namespace
+}  // namespace kvarbon::testing
