@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "app/core/sound_output.h"
 
 namespace kvarbon {
@@ -22,7 +24,7 @@ class SdlSoundOutput final : public SoundOutput {
 
  private:
   struct Impl;
-  Impl* impl_;  // owned; see the destructor
+  std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace kvarbon

@@ -1,0 +1,161 @@
+#include "app/core/wav_image.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+namespace kvarbon {
+namespace {
+
+constexpr std::uint16_t kFormatPcm = 0x0001;
+constexpr std::uint16_t kFormatFloat = 0x0003;
+constexpr std::uint16_t kFormatExtensible = 0xFFFE;
+
+constexpr std::size_t kRiffHeaderSize = 12;  // "RIFF", size, "WAVE"
+constexpr std::size_t kChunkHeaderSize = 8;  // id, size
+constexpr std::size_t kFmtBaseSize = 16;
+constexpr std::size_t kFmtExtensibleSize = 40;
+constexpr unsigned kExtensibleExtraSize = 22;  // cbSize of WAVE_FORMAT_EXTENSIBLE
+
+// Bytes 2..15 of every KSDATAFORMAT_SUBTYPE_* GUID whose first two bytes are a
+// plain format tag.
+constexpr std::array<unsigned char, 14> kSubformatGuidTail = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                                              0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
+std::uint16_t ReadU16(ByteView bytes, std::size_t at) {
+  return static_cast<std::uint16_t>(std::to_integer<unsigned>(bytes[at]) |
+                                    (std::to_integer<unsigned>(bytes[at + 1]) << 8));
+}
+
+std::uint32_t ReadU32(ByteView bytes, std::size_t at) {
+  return std::to_integer<std::uint32_t>(bytes[at]) | (std::to_integer<std::uint32_t>(bytes[at + 1]) << 8) |
+         (std::to_integer<std::uint32_t>(bytes[at + 2]) << 16) |
+         (std::to_integer<std::uint32_t>(bytes[at + 3]) << 24);
+}
+
+bool HasId(ByteView bytes, std::size_t at, std::string_view id) {
+  return AsText(bytes.subspan(at, id.size())) == id;
+}
+
+struct Format {
+  WavSampleFormat format;
+  unsigned channels;
+  std::uint32_t sampleRate;
+  std::size_t blockAlign;
+};
+
+std::optional<WavSampleFormat> SampleFormatOf(std::uint16_t tag, unsigned bits) {
+  if (tag == kFormatPcm) {
+    switch (bits) {
+      case 8:
+        return WavSampleFormat::kUnsigned8;
+      case 16:
+        return WavSampleFormat::kSigned16;
+      case 24:
+        return WavSampleFormat::kSigned24;
+      case 32:
+        return WavSampleFormat::kSigned32;
+      default:
+        return std::nullopt;
+    }
+  }
+  if (tag == kFormatFloat) {
+    switch (bits) {
+      case 32:
+        return WavSampleFormat::kFloat32;
+      case 64:
+        return WavSampleFormat::kFloat64;
+      default:
+        return std::nullopt;
+    }
+  }
+  return std::nullopt;
+}
+
+// Reads a "fmt " chunk body (only the bytes actually present).
+std::optional<Format> ParseFmt(ByteView body) {
+  if (body.size() < kFmtBaseSize) return std::nullopt;
+  std::uint16_t tag = ReadU16(body, 0);
+  const unsigned channels = ReadU16(body, 2);
+  const std::uint32_t sampleRate = ReadU32(body, 4);
+  const std::size_t blockAlign = ReadU16(body, 12);
+  const unsigned bits = ReadU16(body, 14);
+
+  if (tag == kFormatExtensible) {
+    if (body.size() < kFmtExtensibleSize || ReadU16(body, 16) < kExtensibleExtraSize) return std::nullopt;
+    const unsigned validBits = ReadU16(body, 18);
+    if (validBits > bits) return std::nullopt;
+    const ByteView guid = body.subspan(24, 16);
+    for (std::size_t i = 0; i < kSubformatGuidTail.size(); ++i) {
+      if (std::to_integer<unsigned char>(guid[i + 2]) != kSubformatGuidTail[i]) return std::nullopt;
+    }
+    tag = ReadU16(guid, 0);
+  }
+
+  const std::optional<WavSampleFormat> format = SampleFormatOf(tag, bits);
+  if (!format) return std::nullopt;
+  if (channels == 0 || channels > kMaxWavChannels) return std::nullopt;
+  if (sampleRate < kMinWavSampleRate || sampleRate > kMaxWavSampleRate) return std::nullopt;
+  if (blockAlign != channels * BytesPerSample(*format)) return std::nullopt;
+  return Format{*format, channels, sampleRate, blockAlign};
+}
+
+}  // namespace
+
+std::size_t BytesPerSample(WavSampleFormat format) {
+  switch (format) {
+    case WavSampleFormat::kUnsigned8:
+      return 1;
+    case WavSampleFormat::kSigned16:
+      return 2;
+    case WavSampleFormat::kSigned24:
+      return 3;
+    case WavSampleFormat::kSigned32:
+      return 4;
+    case WavSampleFormat::kFloat32:
+      return 4;
+    case WavSampleFormat::kFloat64:
+      return 8;
+  }
+  return 0;
+}
+
+std::optional<WavImage> ParseWavImage(ByteView image) {
+  if (image.size() < kRiffHeaderSize || !HasId(image, 0, "RIFF") || !HasId(image, 8, "WAVE")) {
+    return std::nullopt;
+  }
+  // The RIFF size field is not trusted (streaming writers leave it wrong); the
+  // chunks are walked up to the end of the bytes actually present.
+  std::optional<Format> format;
+  std::optional<ByteView> data;
+  std::size_t at = kRiffHeaderSize;
+  while (image.size() - at >= kChunkHeaderSize && !(format && data)) {
+    const std::uint64_t declared = ReadU32(image, at + 4);
+    const std::size_t bodyStart = at + kChunkHeaderSize;
+    const std::size_t present = image.size() - bodyStart;
+    const ByteView body =
+        image.subspan(bodyStart, static_cast<std::size_t>(std::min<std::uint64_t>(declared, present)));
+    if (HasId(image, at, "fmt ")) {
+      if (format) return std::nullopt;  // a second format makes the data ambiguous
+      format = ParseFmt(body);
+      if (!format) return std::nullopt;
+    } else if (HasId(image, at, "data")) {
+      if (!data) data = body;
+    }
+    const std::uint64_t next = bodyStart + declared + (declared & 1U);
+    if (next >= image.size()) break;
+    at = static_cast<std::size_t>(next);
+  }
+  if (!format || !data) return std::nullopt;
+
+  const std::size_t wholeFrames = data->size() / format->blockAlign;
+  WavImage result;
+  result.format = format->format;
+  result.channels = format->channels;
+  result.sampleRate = format->sampleRate;
+  result.blockAlign = format->blockAlign;
+  result.samples = data->first(wholeFrames * format->blockAlign);
+  return result;
+}
+
+}  // namespace kvarbon
