@@ -121,6 +121,22 @@ TEST(Container, GatherCallsBackAfterEachFileInListOrder) {
   EXPECT_EQ(sound.Flatten(), ToBytes("two-|-ten-|-"));
 }
 
+TEST(Container, MediaHoldingTheSeparatorOrATagAreNamedInOneLineEach) {
+  TempDir dir;
+  WriteFile(dir / "pic" / "1.jpg", "plain");
+  WriteFile(dir / "pic" / "2.jpg", "ab-|-cd");
+  WriteFile(dir / "pic" / "3.jpg", "x\\videoy");
+  FileListSource File1{std::string(kSlidePattern)};
+  File1.SetDirectory(dir / "pic");
+  std::vector<std::string> lines;
+  const ByteChain video = GatherPayloads(File1, {}, [&](const std::string& line) { lines.push_back(line); });
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_NE(lines[0].find("2.jpg"), std::string::npos) << lines[0];
+  EXPECT_NE(lines[0].find("\"-|-\""), std::string::npos) << lines[0];
+  EXPECT_NE(lines[1].find("3.jpg"), std::string::npos) << lines[1];
+  EXPECT_EQ(video.Flatten(), ToBytes("plain-|-ab-|-cd-|-x\\videoy-|-"));
+}
+
 TEST(Container, AllByteValuesPassUnchanged) {
   TempDir dir;
   Bytes all;

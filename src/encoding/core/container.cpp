@@ -1,6 +1,9 @@
 #include "encoding/core/container.h"
 
+#include <cstdio>
+
 #include "app/core/file_io.h"
+#include "inspect/marker_scan.h"
 
 namespace kvarbon {
 
@@ -9,18 +12,24 @@ constexpr std::string_view kBetweenSoundAndVideo = "\\soundvideo";
 constexpr std::string_view kVideoEnd = "\\video";
 }  // namespace
 
-void AppendPayload(const std::filesystem::path& path, ByteChain& section) {
+void WarnOnStderr(const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); }
+
+void AppendPayload(const std::filesystem::path& path, ByteChain& section, const MediaWarning& warn) {
   Bytes bytes = ReadWholeFile(path, kPayloadSeparator.size());
+  if (warn) {
+    if (const std::string line = MarkerWarning(path, bytes); !line.empty()) warn(line);
+  }
   // The separator goes into the same piece: one allocation per file at most.
   const ByteView separator = AsBytes(kPayloadSeparator);
   bytes.insert(bytes.end(), separator.begin(), separator.end());
   section.Append(std::move(bytes));
 }
 
-ByteChain GatherPayloads(const FileListSource& list, const std::function<void(int)>& afterEachFile) {
+ByteChain GatherPayloads(const FileListSource& list, const std::function<void(int)>& afterEachFile,
+                         const MediaWarning& warn) {
   ByteChain section;
   for (int position = 0; position < list.Count(); ++position) {
-    AppendPayload(list.PathOf(position), section);
+    AppendPayload(list.PathOf(position), section, warn);
     if (afterEachFile) afterEachFile(position);
   }
   return section;

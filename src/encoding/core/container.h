@@ -17,14 +17,21 @@ inline constexpr const char* kContainerName = "Dest.zel";
 // Follows every media payload.
 inline constexpr std::string_view kPayloadSeparator = "-|-";
 
+// Receives one line about a media file whose bytes a player may misread.
+using MediaWarning = std::function<void(const std::string&)>;
+// Writes the line on stderr.
+void WarnOnStderr(const std::string& line);
+
 // Reads one media file whole and appends its bytes, then "-|-", to `section`.
-// Throws FileError.
-void AppendPayload(const std::filesystem::path& path, ByteChain& section);
+// A file whose bytes hold "-|-" or a tag is named through `warn`. Throws FileError.
+void AppendPayload(const std::filesystem::path& path, ByteChain& section,
+                   const MediaWarning& warn = WarnOnStderr);
 
 // Every file of `list`, from position 0 to the last, each followed by "-|-".
 // `afterEachFile(position)` runs after each file, before the next is read.
 ByteChain GatherPayloads(const FileListSource& list,
-                         const std::function<void(int)>& afterEachFile = {});
+                         const std::function<void(int)>& afterEachFile = {},
+                         const MediaWarning& warn = WarnOnStderr);
 
 // The container: "speed", FrameInterval's digits, "\speed", "ini", IniSection,
 // "\ini", "sound", SoundSection, "\sound", "video", VideoSection, "\video".
