@@ -19,7 +19,9 @@ int RunApplication(int& argc, char** argv, const std::filesystem::path& workDir)
   std::signal(SIGXFSZ, SIG_IGN);
 
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("kvarbon"));
+  // Window titles are exactly the windows' own: the progress window's is empty,
+  // and no application name may stand in for it.
+  QApplication::setApplicationName(QString());
   QApplication::setApplicationDisplayName(QString());
 
   SharedState state;

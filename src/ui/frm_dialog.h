@@ -26,6 +26,11 @@ class FrmDialog : public QDialog {
   // The activation handler: runs the job once per showing.
   void Form_Activate();
 
+  // Ends the showing: the window closes and ShowModal returns.
+  void Unload();
+  // Records a failure of the job, for ShowModal to rethrow once the window has gone.
+  void SetFailure(std::exception_ptr failure);
+
   QProgressBar* PB = nullptr;
   QLabel* Label1 = nullptr;
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "app/core/file_lists.h"
 #include "app/core/shared_state.h"
 #include "app/core/sound_output.h"
+#include "ui/error_boundary.h"
 #include "ui/slide_holder.h"
 
 class QCheckBox;
@@ -98,6 +100,10 @@ class FrmMain : public QWidget {
   DisplaySurface* Picture1 = nullptr;
   FileListBox* File1 = nullptr;  // hidden: serves only as the slide list
   std::array<QPushButton*, 2> Command7{};
+
+  // Ends the process after a failure the tool cannot go on from (a slide that
+  // cannot be loaded). Tests replace it to observe the request.
+  std::function<void(int)> EndProcess = ExitApplication;
 
   // Holders of the decoded slides: element 0 never holds one; elements 1 to
   // SlideCount are created by the "loading" job.
