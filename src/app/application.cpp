@@ -4,7 +4,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <csignal>
-#include <cstdio>
 #include <memory>
 
 #include "app/core/shared_state.h"
@@ -30,9 +29,7 @@ int RunApplication(int& argc, char** argv, const std::filesystem::path& workDir)
   try {
     frmMain.Form_Load();
   } catch (...) {
-    const QString text = CurrentExceptionText();
-    std::fprintf(stderr, "kvarbon: %s\n", text.toLocal8Bit().constData());
-    ShowMessage(nullptr, text);
+    ReportCurrentException(nullptr);
     return 1;
   }
   frmMain.show();

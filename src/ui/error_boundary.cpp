@@ -24,13 +24,17 @@ QString CurrentExceptionText() {
   }
 }
 
+void ReportCurrentException(QWidget* parent) {
+  const QString text = CurrentExceptionText();
+  std::fprintf(stderr, "kvarbon: %s\n", text.toLocal8Bit().constData());
+  ShowMessage(parent, text);
+}
+
 void RunGuarded(QWidget* parent, const std::function<void()>& handler) {
   try {
     handler();
   } catch (...) {
-    const QString text = CurrentExceptionText();
-    std::fprintf(stderr, "kvarbon: %s\n", text.toLocal8Bit().constData());
-    ShowMessage(parent, text);
+    ReportCurrentException(parent);
   }
 }
 
@@ -41,9 +45,7 @@ void RunGuardedOrEnd(QWidget* parent, const std::function<void()>& handler,
   try {
     handler();
   } catch (...) {
-    const QString text = CurrentExceptionText();
-    std::fprintf(stderr, "kvarbon: %s\n", text.toLocal8Bit().constData());
-    ShowMessage(parent, text);
+    ReportCurrentException(parent);
     endProcess(1);
   }
 }

@@ -28,4 +28,8 @@ void ExitApplication(int status);
 // Text of the exception being handled (call inside a catch block).
 QString CurrentExceptionText();
 
+// Tells the user about the exception being handled, in a message box and on
+// stderr (call inside a catch block).
+void ReportCurrentException(QWidget* parent);
+
 }  // namespace kvarbon
