@@ -9,7 +9,9 @@ packages=(
   libsdl2-dev
   libgtest-dev libgmock-dev googletest
   fonts-dejavu-core
+  clang libclang-rt-14-dev
   xvfb xauth xdotool imagemagick
+  dpkg-dev desktop-file-utils file
 )
 
 missing=()
