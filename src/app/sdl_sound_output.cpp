@@ -2,17 +2,12 @@
 
 #include <SDL.h>
 
-#include <algorithm>
-#include <bit>
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <optional>
 #include <utility>
-#include <vector>
 
-#include "app/core/wav_image.h"
+#include "app/sdl_voice.h"
 
 namespace kvarbon {
 namespace {
@@ -25,77 +20,6 @@ constexpr SDL_AudioFormat kDeviceFormat = AUDIO_S16SYS;
 constexpr Uint8 kDeviceChannels = 2;
 constexpr Uint16 kDeviceBufferFrames = 1024;
 
-// Source frames handed to the converter at a time on the audio thread.
-constexpr std::size_t kFeedFrames = 1024;
-// 24-bit samples are widened to 32 bits and 64-bit floats narrowed to 32 bits
-// before conversion, as SDL takes neither; both become 4 bytes per sample.
-constexpr std::size_t kWidenedSampleBytes = 4;
-// The resampler holds back the last few hundred input frames until more input
-// arrives (flushing drops them), so a resampled sound is followed by up to this
-// many chunks of silence to push its tail out.
-constexpr std::size_t kMaxTailChunks = 4;
-
-struct StreamDeleter {
-  void operator()(SDL_AudioStream* stream) const { SDL_FreeAudioStream(stream); }
-};
-using StreamPtr = std::unique_ptr<SDL_AudioStream, StreamDeleter>;
-
-// The sample layout SDL is fed for a WAV sample format.
-SDL_AudioFormat FeedFormat(WavSampleFormat format) {
-  switch (format) {
-    case WavSampleFormat::kUnsigned8:
-      return AUDIO_U8;
-    case WavSampleFormat::kSigned16:
-      return AUDIO_S16LSB;
-    case WavSampleFormat::kSigned24:
-      return AUDIO_S32LSB;
-    case WavSampleFormat::kSigned32:
-      return AUDIO_S32LSB;
-    case WavSampleFormat::kFloat32:
-      return AUDIO_F32LSB;
-    case WavSampleFormat::kFloat64:
-      return AUDIO_F32LSB;
-  }
-  return AUDIO_S16LSB;
-}
-
-bool NeedsWidening(WavSampleFormat format) {
-  return format == WavSampleFormat::kSigned24 || format == WavSampleFormat::kFloat64;
-}
-
-// 24-bit little-endian samples to 32-bit little-endian ones (low byte zero).
-void WidenSigned24(ByteView in, std::byte* out) {
-  for (std::size_t i = 0; i + 3 <= in.size(); i += 3) {
-    *out++ = std::byte{0};
-    *out++ = in[i];
-    *out++ = in[i + 1];
-    *out++ = in[i + 2];
-  }
-}
-
-// 64-bit little-endian floats to 32-bit little-endian ones.
-void NarrowFloat64(ByteView in, std::byte* out) {
-  for (std::size_t i = 0; i + 8 <= in.size(); i += 8) {
-    std::uint64_t bits = 0;
-    for (std::size_t b = 0; b < 8; ++b) bits |= std::to_integer<std::uint64_t>(in[i + b]) << (8 * b);
-    const auto narrow = std::bit_cast<std::uint32_t>(static_cast<float>(std::bit_cast<double>(bits)));
-    for (std::size_t b = 0; b < 4; ++b) *out++ = static_cast<std::byte>((narrow >> (8 * b)) & 0xFFU);
-  }
-}
-
-// One sound being played: its frames (in the caller's bytes) and the converter
-// to the device format, filled a little at a time on the audio thread.
-struct Voice {
-  WavImage wav;
-  StreamPtr stream;
-  std::size_t nextFrame = 0;     // first source frame not yet handed over
-  std::size_t tailChunks = 0;    // silent chunks handed over after the last frame
-  std::size_t deviceFrames = 0;  // the sound's length at the device rate
-  std::size_t playedFrames = 0;  // device frames written so far
-  bool flushed = false;
-  bool finished = false;
-};
-
 }  // namespace
 
 struct SdlSoundOutput::Impl {
@@ -104,10 +28,7 @@ struct SdlSoundOutput::Impl {
   SDL_AudioSpec spec{};
   // Touched by the audio callback; replaced on the GUI thread only while the
   // device is locked.
-  std::unique_ptr<Voice> voice;
-  // Conversion space for widened samples; used on the audio thread only.
-  std::vector<std::byte> scratch =
-      std::vector<std::byte>(kFeedFrames * kMaxWavChannels * kWidenedSampleBytes);
+  std::unique_ptr<SdlVoice> voice;
 
   Impl() {
     // SDL would otherwise turn SIGINT and SIGTERM into events nobody reads,
@@ -153,96 +74,19 @@ struct SdlSoundOutput::Impl {
 
   // Swaps in `next` (possibly none) and returns the voice it replaced, so that
   // the old one is freed outside the lock.
-  std::unique_ptr<Voice> Replace(std::unique_ptr<Voice> next) {
+  std::unique_ptr<SdlVoice> Replace(std::unique_ptr<SdlVoice> next) {
     SDL_LockAudioDevice(device);
     std::swap(voice, next);
     SDL_UnlockAudioDevice(device);
     return next;
   }
 
-  // Hands the converter the next few source frames, then silence, then a
-  // flush. Returns false once nothing more can come out.
-  bool Feed(Voice& v) {
-    const std::size_t frames = v.wav.FrameCount();
-    const bool resampled = v.wav.sampleRate != static_cast<std::uint32_t>(spec.freq);
-    if (v.nextFrame < frames) {
-      const std::size_t count = std::min(kFeedFrames, frames - v.nextFrame);
-      const ByteView chunk = v.wav.samples.subspan(v.nextFrame * v.wav.blockAlign, count * v.wav.blockAlign);
-      v.nextFrame += count;
-      const std::byte* feed = chunk.data();
-      std::size_t feedBytes = chunk.size();
-      if (NeedsWidening(v.wav.format)) {
-        if (v.wav.format == WavSampleFormat::kSigned24) {
-          WidenSigned24(chunk, scratch.data());
-        } else {
-          NarrowFloat64(chunk, scratch.data());
-        }
-        feed = scratch.data();
-        feedBytes = count * v.wav.channels * kWidenedSampleBytes;
-      }
-      return SDL_AudioStreamPut(v.stream.get(), feed, static_cast<int>(feedBytes)) == 0;
-    }
-    if (resampled && v.tailChunks < kMaxTailChunks) {
-      ++v.tailChunks;
-      const std::size_t sampleBytes =
-          NeedsWidening(v.wav.format) ? kWidenedSampleBytes : BytesPerSample(v.wav.format);
-      const std::size_t feedBytes = kFeedFrames * v.wav.channels * sampleBytes;
-      const std::byte silence = v.wav.format == WavSampleFormat::kUnsigned8 ? std::byte{0x80} : std::byte{0};
-      std::fill_n(scratch.begin(), feedBytes, silence);
-      return SDL_AudioStreamPut(v.stream.get(), scratch.data(), static_cast<int>(feedBytes)) == 0;
-    }
-    if (!v.flushed) {
-      v.flushed = true;
-      return SDL_AudioStreamFlush(v.stream.get()) == 0;
-    }
-    return false;
-  }
-
   // Audio thread, device locked: converted frames of the current voice, up to
   // its length at the device rate, then silence.
   void Fill(Uint8* out, int len) {
-    const std::size_t frameBytes = SDL_AUDIO_BITSIZE(spec.format) / 8U * spec.channels;
-    std::size_t written = 0;
     const auto wanted = static_cast<std::size_t>(len);
-    if (voice && !voice->finished) {
-      Voice& v = *voice;
-      while (written < wanted) {
-        const std::size_t ask = std::min(wanted - written, (v.deviceFrames - v.playedFrames) * frameBytes);
-        if (ask == 0) {
-          v.finished = true;
-          break;
-        }
-        const int got = SDL_AudioStreamGet(v.stream.get(), out + written, static_cast<int>(ask));
-        if (got < 0) {
-          v.finished = true;
-          break;
-        }
-        written += static_cast<std::size_t>(got);
-        v.playedFrames += static_cast<std::size_t>(got) / frameBytes;
-        if (static_cast<std::size_t>(got) < ask && !Feed(v)) {
-          v.finished = true;
-          break;
-        }
-      }
-    }
+    const std::size_t written = voice ? voice->Fill(out, wanted) : 0;
     if (written < wanted) std::memset(out + written, spec.silence, wanted - written);
-  }
-
-  // GUI thread: a voice for `image`, or none if it cannot be played.
-  std::unique_ptr<Voice> MakeVoice(ByteView image) const {
-    std::optional<WavImage> wav = ParseWavImage(image);
-    if (!wav || wav->FrameCount() == 0) return nullptr;
-    const SDL_AudioFormat from = FeedFormat(wav->format);
-    StreamPtr stream(SDL_NewAudioStream(from, static_cast<Uint8>(wav->channels),
-                                        static_cast<int>(wav->sampleRate), spec.format, spec.channels,
-                                        spec.freq));
-    if (!stream) return nullptr;
-    auto made = std::make_unique<Voice>();
-    made->wav = *wav;
-    made->stream = std::move(stream);
-    made->deviceFrames = static_cast<std::size_t>(static_cast<std::uint64_t>(wav->FrameCount()) *
-                                                  static_cast<std::uint64_t>(spec.freq) / wav->sampleRate);
-    return made;
   }
 };
 
@@ -257,9 +101,9 @@ bool SdlSoundOutput::HasDevice() const { return impl_->device != 0; }
 // linger under it.
 void SdlSoundOutput::Play(ByteView image) {
   if (impl_->device == 0) return;
-  std::unique_ptr<Voice> next = impl_->MakeVoice(image);
+  std::unique_ptr<SdlVoice> next = SdlVoice::Make(image, impl_->spec);
   // The replaced voice is freed here, after the lock is released.
-  const std::unique_ptr<Voice> replaced = impl_->Replace(std::move(next));
+  const std::unique_ptr<SdlVoice> replaced = impl_->Replace(std::move(next));
 }
 
 }  // namespace kvarbon

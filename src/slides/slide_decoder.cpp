@@ -3,6 +3,10 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QImageReader>
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <string>
 
 #include "app/core/file_error.h"
 #include "ui/display_surface.h"
@@ -18,11 +22,43 @@ QByteArray Wrap(const Bytes& file) {
                                  static_cast<qsizetype>(file.size()));
 }
 
-std::int32_t OuterTwips(int pixels) {
-  return static_cast<std::int32_t>((pixels + 2 * kPictureBoxBorderPx) * kTwipsPerPixel);
+// The size a BMP header states, read here because Qt's reader gives no size
+// for a BMP it refuses as too large.
+QSize BmpHeaderSize(const Bytes& file) {
+  constexpr std::size_t kHeightEnd = 26;
+  if (file.size() < kHeightEnd || AsText(ByteView(file).first(2)) != "BM") return {};
+  const auto int32At = [&file](std::size_t at) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i) value |= std::to_integer<std::uint32_t>(file[at + i]) << (8 * i);
+    return static_cast<std::int32_t>(value);
+  };
+  const std::int64_t height = int32At(22);
+  return {int32At(18), static_cast<int>(std::min<std::int64_t>(height < 0 ? -height : height, INT32_MAX))};
+}
+
+// The reason a picture could not be decoded, in terms the user can act on.
+std::string WhyNotDecoded(const Bytes& file, QSize announced, const QImageReader& reader) {
+  if (file.empty()) return "the file is empty";
+  // The decoders refuse a picture above the allocation limit before reading
+  // its data; say so rather than that the data is unreadable.
+  const QSize claimed = announced.isValid() ? announced : BmpHeaderSize(file);
+  const qint64 limitBytes = static_cast<qint64>(QImageReader::allocationLimit()) * 1024 * 1024;
+  // In floating point: a header's 32-bit sides can make a product no integer holds.
+  const double pictureBytes = 4.0 * claimed.width() * claimed.height();
+  if (claimed.isValid() && limitBytes > 0 && pictureBytes > static_cast<double>(limitBytes)) {
+    return "its header claims " + std::to_string(claimed.width()) + " × " + std::to_string(claimed.height()) +
+           " pixels, more than can be held in memory";
+  }
+  return reader.errorString().toStdString();
 }
 
 }  // namespace
+
+std::int32_t SlideOuterTwips(int pixels) {
+  // A header may announce sides whose twips no 32-bit value holds: they stop at its limit.
+  const std::int64_t twips = (static_cast<std::int64_t>(pixels) + 2 * kPictureBoxBorderPx) * kTwipsPerPixel;
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(twips, INT32_MIN, INT32_MAX));
+}
 
 std::optional<QSize> AnnouncedSlideSize(const Bytes& file) {
   QByteArray data = Wrap(file);
@@ -39,6 +75,12 @@ QRect VisiblePart(QSize size, QPoint at, QSize canvas) {
 }
 
 SlideHolder DecodeSlide(const Bytes& file, const std::filesystem::path& path, std::optional<QRect> keep) {
+  if (!keep) return DecodeSlidePart(file, path, {});
+  return DecodeSlidePart(file, path, [&keep](QSize) { return *keep; });
+}
+
+SlideHolder DecodeSlidePart(const Bytes& file, const std::filesystem::path& path,
+                            const std::function<QRect(QSize)>& keepFor) {
   QByteArray data = Wrap(file);
   QBuffer buffer(&data);
   buffer.open(QIODevice::ReadOnly);
@@ -46,18 +88,20 @@ SlideHolder DecodeSlide(const Bytes& file, const std::filesystem::path& path, st
   reader.setAutoTransform(false);
   const QSize announced = reader.size();
   const auto fail = [&] {
-    throw InputError("Cannot decode the picture \"" + path.native() + "\": " +
-                     reader.errorString().toStdString());
+    throw InputError("Cannot decode the picture \"" + path.native() +
+                     "\": " + WhyNotDecoded(file, announced, reader));
   };
 
   SlideHolder holder;
   QImage picture;
   QSize full;
   QPoint keptAt;
-  const QRect part = keep ? keep->intersected(QRect(QPoint(0, 0), announced)) : QRect();
-  if (keep && announced.isValid() && !part.isEmpty() &&
-      reader.supportsOption(QImageIOHandler::ClipRect)) {
-    // Decode only the part that can be seen.
+  const QRect part = keepFor && announced.isValid() ? keepFor(announced).intersected(QRect(QPoint(0, 0), announced))
+                                                    : QRect();
+  if (!part.isEmpty() && reader.supportsOption(QImageIOHandler::ClipRect)) {
+    // Decode only the part that can be seen. Qt's JPEG reader stops after the
+    // part's last row and stores only the part; the rows above it are decoded
+    // and dropped, since the compressed data has to be read through.
     reader.setClipRect(part);
     picture = reader.read();
     if (picture.isNull()) fail();
@@ -67,8 +111,8 @@ SlideHolder DecodeSlide(const Bytes& file, const std::filesystem::path& path, st
     picture = reader.read();
     if (picture.isNull()) fail();
     full = picture.size();
-    if (keep) {
-      const QRect visible = keep->intersected(picture.rect());
+    if (keepFor) {
+      const QRect visible = keepFor(full).intersected(picture.rect());
       picture = visible.isEmpty() ? QImage() : picture.copy(visible);
       keptAt = visible.topLeft();
     }
@@ -80,8 +124,8 @@ SlideHolder DecodeSlide(const Bytes& file, const std::filesystem::path& path, st
     holder.keptTop = keptAt.y();
   }
   holder.picture = std::move(picture);
-  holder.outerWidthTwips = OuterTwips(full.width());
-  holder.outerHeightTwips = OuterTwips(full.height());
+  holder.outerWidthTwips = SlideOuterTwips(full.width());
+  holder.outerHeightTwips = SlideOuterTwips(full.height());
   return holder;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QRect>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 #include "app/core/bytes.h"
@@ -20,6 +22,16 @@ std::optional<QSize> AnnouncedSlideSize(const Bytes& file);
 // as far as it goes. Throws InputError naming `path` if nothing can be decoded.
 SlideHolder DecodeSlide(const Bytes& file, const std::filesystem::path& path,
                         std::optional<QRect> keep = std::nullopt);
+
+// Decodes like DecodeSlide, keeping the part `keepFor(full size)` names (in
+// the picture's own pixels). The full size is the one the header announces when
+// the decoder can decode a part only (JPEG), and otherwise that of the whole
+// decoded picture. Safe to call on any thread.
+SlideHolder DecodeSlidePart(const Bytes& file, const std::filesystem::path& path,
+                            const std::function<QRect(QSize)>& keepFor);
+
+// The outer size, in twips, of a picture box holding a picture `pixels` wide (or high).
+std::int32_t SlideOuterTwips(int pixels);
 
 // The part of a slide of `size` that falls inside a canvas of `canvas` when the
 // slide's corner is drawn at `at` (canvas pixels), in the slide's own pixels.

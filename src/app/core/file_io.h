@@ -22,9 +22,10 @@ Bytes ReadWholeFile(const std::filesystem::path& path, std::size_t spareCapacity
 void WriteWholeFile(const std::filesystem::path& path, ByteView bytes);
 
 // Writes the pieces, in order, as the whole content of `path`. The bytes go to a
-// temporary file beside `path` that is renamed over it only once complete and
-// flushed, so `path` never holds a partial file. On failure the temporary file
-// is removed and a FileError naming the failing path is thrown.
+// temporary file beside `path` that is renamed over it only once complete, so
+// `path` never holds a partial file. The data is not forced to the disk (no
+// fsync): it gets there with the kernel's ordinary writeback. On failure the
+// temporary file is removed and a FileError naming the failing path is thrown.
 void WriteFileAtomically(const std::filesystem::path& path, const std::vector<ByteView>& pieces);
 
 // Deletes a file; every failure (including a missing file) is ignored.

@@ -18,9 +18,11 @@ void WriteAssignmentList(const std::filesystem::path& path,
 }
 
 std::string ReadAssignmentList(const std::filesystem::path& path) {
-  const Bytes bytes = ReadWholeFile(path);
+  return IniSectionFromBytes(ReadWholeFile(path));
+}
+
+std::string IniSectionFromBytes(ByteView bytes) {
   const std::string_view text = AsText(bytes);
-  // A line ends at CR LF, a lone CR or a lone LF; the last line may lack an end.
   std::string IniSection;
   std::size_t i = 0;
   while (i < text.size()) {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "app/core/bytes.h"
+
 namespace kvarbon {
 
 // File name of the assignment list, in the working directory.
@@ -18,5 +20,9 @@ void WriteAssignmentList(const std::filesystem::path& path,
 // Reads `path` back as IniSection: every line without its line end, each
 // followed by ";". Throws FileError.
 std::string ReadAssignmentList(const std::filesystem::path& path);
+
+// IniSection from the bytes of an assignment list. A line ends at CR LF, a lone
+// CR or a lone LF; the last line may lack an end. Other bytes pass unchanged.
+std::string IniSectionFromBytes(ByteView bytes);
 
 }  // namespace kvarbon

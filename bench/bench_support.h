@@ -1,0 +1,80 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/core/bytes.h"
+
+namespace kvarbon::bench {
+
+using Clock = std::chrono::steady_clock;
+
+inline double SecondsBetween(Clock::time_point from, Clock::time_point to) {
+  return std::chrono::duration<double>(to - from).count();
+}
+
+// The median of the values (the mean of the middle two for an even count).
+double Median(std::vector<double> values);
+
+// A small seeded generator (splitmix64): the same seed gives the same bytes on
+// every machine, so every input the suite writes is reproducible.
+class Rng {
+ public:
+  explicit Rng(std::uint64_t seed) : state_(seed) {}
+  std::uint64_t Next();
+  // Uniform in [0, bound).
+  std::uint32_t Below(std::uint32_t bound) { return static_cast<std::uint32_t>(Next() % bound); }
+
+ private:
+  std::uint64_t state_;
+};
+
+// `size` pseudo-random bytes that never contain "|" or "n", so no file holds the
+// container's separator "-|-" or the tags "ini" and "sound" (the encoder would
+// warn about each on stderr); every other byte value, including the first bytes
+// of every marker, occurs at its natural rate, so the encoder's marker scan does
+// its real work.
+Bytes MarkerFreeNoise(std::size_t size, std::uint64_t seed);
+
+// A 16-bit stereo 44.1 kHz PCM WAV image whose data chunk holds `dataBytes`
+// bytes of marker-free noise.
+Bytes NoiseWav(std::size_t dataBytes, std::uint64_t seed);
+
+// Runs `command` with /bin/sh in `workDir` and returns its wall time in
+// seconds. Throws if it fails.
+double TimeShell(const std::string& command, const std::filesystem::path& workDir);
+
+// Runs this program again with `arguments` and returns what it printed on
+// stdout. Throws if it fails.
+std::string RunSelf(const std::vector<std::string>& arguments);
+
+// Seconds to write `bytes` of memory fresh from the kernel: what any program
+// pays, beyond copying, to hold that much newly read data.
+double FreshMemorySeconds(std::size_t bytes);
+
+// Flushes every dirty page to disk, so no measurement pays for an earlier one's writes.
+void SyncAll();
+
+// The process's resident memory in bytes, and the same after giving freed heap
+// memory back to the system.
+std::uint64_t ResidentBytes();
+std::uint64_t TrimmedResidentBytes();
+// Page faults the process has taken so far that needed no disk read.
+long MinorFaults();
+
+// One result line: name, what was measured against what, the figure, the target, and the verdict.
+struct Figure {
+  std::string name;
+  std::string detail;
+  std::string value;
+  std::string target;
+  bool pass = false;
+};
+void PrintFigure(const Figure& figure);
+
+std::string Format(const char* format, double value);
+
+}  // namespace kvarbon::bench

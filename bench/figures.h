@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <filesystem>
+#include <memory>
+
+#include "app/core/shared_state.h"
+#include "app/core/sound_output.h"
+#include "bench/bench_support.h"
+#include "ui/frm_main.h"
+
+namespace kvarbon::bench {
+
+struct Context {
+  std::filesystem::path work;  // a fresh temporary directory for the inputs
+  int rounds = 3;              // measured and baseline runs, alternated; medians are reported
+  SoundOutput* sound = nullptr;
+};
+
+// The main window on a working directory, with its own shared state.
+struct Show {
+  explicit Show(const std::filesystem::path& dir, SoundOutput& sound)
+      : window(std::make_unique<FrmMain>(state, sound, dir)) {}
+  SharedState state;
+  std::unique_ptr<FrmMain> window;
+};
+
+// Accepts every message box as soon as it is shown, noting when and what it said.
+class MessageWatch : public QObject {
+ public:
+  MessageWatch();
+  ~MessageWatch() override;
+  Clock::time_point shownAt{};
+  QString text;
+  int count = 0;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
+// One encode (start-up, then Command1 clicked) and one start-up in a working
+// directory; each returns seconds. Run in a process of their own.
+double EncodeOnce(const std::filesystem::path& dir, SoundOutput& sound);
+double StartupOnce(const std::filesystem::path& dir, SoundOutput& sound);
+
+Figure EncodeFigure(const Context& context);
+Figure StartupFigure(const Context& context);
+// Leaves the last loaded window in `loaded` for the two preview figures.
+Figure LoadingFigure(const Context& context, std::unique_ptr<Show>& loaded);
+Figure PaintFigure(Show& loaded);
+Figure PlaybackFigure(Show& loaded);
+Figure SoundFigure(SoundOutput& sound);
+
+}  // namespace kvarbon::bench

@@ -1,0 +1,268 @@
+// The figures of the slides: loading them, painting a frame, playing them.
+#include <QBuffer>
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QMetaObject>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTimer>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+#include <stdexcept>
+#include <thread>
+
+#include "app/core/file_io.h"
+#include "bench/figures.h"
+#include "ui/display_surface.h"
+
+namespace kvarbon::bench {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kSlides = 100;
+constexpr int kWidth = 4000;
+constexpr int kHeight = 3000;
+
+// A camera-like picture: broad colour waves under fine grain, so the file is a
+// few MiB at quality 90 and decoding it costs what a photograph's does.
+Bytes CameraJpeg(std::uint64_t seed) {
+  Rng rng(seed);
+  QImage image(kWidth, kHeight, QImage::Format_RGB32);
+  std::array<std::vector<double>, 3> columns, rows;
+  for (int c = 0; c < 3; ++c) {
+    const double fx = 0.002 + 0.01 * (rng.Below(1000) / 1000.0);
+    const double fy = 0.002 + 0.01 * (rng.Below(1000) / 1000.0);
+    const double px = rng.Below(6283) / 1000.0, py = rng.Below(6283) / 1000.0;
+    columns[c].resize(kWidth);
+    rows[c].resize(kHeight);
+    for (int x = 0; x < kWidth; ++x) columns[c][x] = 60.0 * std::sin(fx * x + px);
+    for (int y = 0; y < kHeight; ++y) rows[c][y] = 40.0 * std::sin(fy * y + py);
+  }
+  for (int y = 0; y < kHeight; ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < kWidth; x += 2) {
+      const std::uint64_t noise = rng.Next();
+      for (int dx = 0; dx < 2 && x + dx < kWidth; ++dx) {
+        int rgb[3];
+        for (int c = 0; c < 3; ++c) {
+          const int grain = static_cast<int>((noise >> (dx * 24 + c * 8)) & 0x1F) - 16;
+          rgb[c] = std::clamp(static_cast<int>(128 + columns[c][x + dx] + rows[c][y]) + grain, 0, 255);
+        }
+        line[x + dx] = qRgb(rgb[0], rgb[1], rgb[2]);
+      }
+    }
+  }
+  QByteArray data;
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, "jpeg");
+  writer.setQuality(90);
+  if (!writer.write(image)) throw std::runtime_error("cannot encode a JPEG");
+  const auto* begin = reinterpret_cast<const std::byte*>(data.constData());
+  return Bytes(begin, begin + data.size());
+}
+
+std::string SlideName(int i) {
+  char name[16];
+  std::snprintf(name, sizeof name, "%03d.jpg", i);
+  return name;
+}
+
+// The baseline: every file read and decoded whole, one after another, by the same reader.
+void DecodeAllFully(const fs::path& pic) {
+  for (int i = 1; i <= kSlides; ++i) {
+    const Bytes file = ReadWholeFile(pic / SlideName(i));
+    QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(file.data()),
+                                              static_cast<qsizetype>(file.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(false);
+    const QImage picture = reader.read();
+    if (picture.size() != QSize(kWidth, kHeight)) throw std::runtime_error("baseline decode failed");
+  }
+}
+
+// Timer events of one object, as they arrive, before the object handles them.
+class TickRecorder : public QObject {
+ public:
+  TickRecorder(QObject* timer, int wanted, std::function<void()> onLast)
+      : wanted_(wanted), onLast_(std::move(onLast)) {
+    timer->installEventFilter(this);
+  }
+  std::vector<Clock::time_point> ticks;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Timer && static_cast<int>(ticks.size()) < wanted_) {
+      ticks.push_back(Clock::now());
+      if (static_cast<int>(ticks.size()) == wanted_) QMetaObject::invokeMethod(this, onLast_, Qt::QueuedConnection);
+    }
+    return false;
+  }
+
+ private:
+  int wanted_;
+  std::function<void()> onLast_;
+};
+
+}  // namespace
+
+Figure LoadingFigure(const Context& context, std::unique_ptr<Show>& loaded) {
+  const fs::path dir = context.work / "loading";
+  std::fprintf(stderr, "loading: writing %d JPEG slides of %d x %d\n", kSlides, kWidth, kHeight);
+  fs::create_directories(dir / "pic");
+  fs::create_directories(dir / "snd");
+  {
+    // Two writers; each picture depends only on its own seed.
+    std::vector<std::thread> writers;
+    std::vector<std::exception_ptr> failures(2);
+    for (int w = 0; w < 2; ++w) {
+      writers.emplace_back([&, w] {
+        try {
+          for (int i = 1 + w; i <= kSlides; i += 2) {
+            WriteWholeFile(dir / "pic" / SlideName(i), CameraJpeg(4000 + static_cast<std::uint64_t>(i)));
+          }
+        } catch (...) {
+          failures[static_cast<std::size_t>(w)] = std::current_exception();
+        }
+      });
+    }
+    for (std::thread& writer : writers) writer.join();
+    for (const std::exception_ptr& failure : failures) {
+      if (failure) std::rethrow_exception(failure);
+    }
+  }
+  WriteWholeFile(dir / "snd" / "a.wav", NoiseWav(44100 * 4, 5000));
+  std::uint64_t fileBytes = 0;
+  for (int i = 1; i <= kSlides; ++i) fileBytes += FileLength(dir / "pic" / SlideName(i));
+
+  TimeShell("cat pic/* > /dev/null", dir);  // warm
+  DecodeAllFully(dir / "pic");               // warm the decoder too
+  MessageWatch messages;
+  std::vector<double> loadTimes, fullTimes, retainedPerSlide, faults;
+  double keptPerSlide = 0;
+  for (int round = 0; round < context.rounds; ++round) {
+    const Clock::time_point fullStart = Clock::now();
+    DecodeAllFully(dir / "pic");
+    fullTimes.push_back(SecondsBetween(fullStart, Clock::now()));
+
+    loaded.reset();
+    auto show = std::make_unique<Show>(dir, *context.sound);
+    show->window->Form_Load();
+    show->window->show();
+    QCoreApplication::processEvents();
+    const std::uint64_t before = TrimmedResidentBytes();
+    const long faultsBefore = MinorFaults();
+    const Clock::time_point start = Clock::now();
+    show->window->Command3->click();
+    const Clock::time_point end = Clock::now();
+    faults.push_back(static_cast<double>(MinorFaults() - faultsBefore));
+    const std::uint64_t after = ResidentBytes();
+    if (messages.count != 0 || show->window->Picture2.size() != kSlides + 1) {
+      throw std::runtime_error("loading failed: " + messages.text.toStdString());
+    }
+    loadTimes.push_back(SecondsBetween(start, end));
+    retainedPerSlide.push_back(static_cast<double>(after - before) / kSlides);
+    std::uint64_t kept = 0;
+    for (const SlideHolder& holder : show->window->Picture2) kept += static_cast<std::uint64_t>(holder.picture.sizeInBytes());
+    keptPerSlide = static_cast<double>(kept) / kSlides;
+    loaded = std::move(show);
+  }
+
+  const double load = Median(loadTimes), full = Median(fullTimes);
+  const double ratio = load / full;
+  const double retained = Median(retainedPerSlide) / (1024.0 * 1024.0);
+  return {"loading",
+          Format("kvarbon %.2f s | ", load) + Format("full decode %.2f s", full) +
+              Format(" | %.1f MiB of JPEG; per slide: ", static_cast<double>(fileBytes) / (1024.0 * 1024.0)) +
+              Format("%.2f MiB resident, ", retained) + Format("%.2f MiB in its holder", keptPerSlide / (1024.0 * 1024.0)) +
+              Format("; %.0f page faults", Median(faults)),
+          Format("ratio %.2f, ", ratio) + Format("%.2f MiB/slide", retained), "<= 0.6, <= 1 MiB",
+          ratio <= 0.6 && retained <= 1.0};
+}
+
+// The loaded show: frames of 4000 x 3000 slides on the 400 x 300 display,
+// every other one with a sound.
+Figure PaintFigure(Show& loaded) {
+  FrmMain& w = *loaded.window;
+  for (std::size_t k = 0; k + 1 < loaded.state.SlideSoundTable.size(); k += 2) loaded.state.SlideSoundTable[k] = "0";
+  const int frames = static_cast<int>(w.Picture2.size()) - 1;
+  const int calls = 3000;
+  std::vector<double> paint, whole;
+  for (int k = 0; k < calls; ++k) {
+    const int frame = 1 + (k * 37) % frames;
+    {
+      const QSignalBlocker quiet(w.Slider1);
+      w.Slider1->setValue(frame);
+    }
+    const Clock::time_point start = Clock::now();
+    w.PaintFrame();
+    paint.push_back(SecondsBetween(start, Clock::now()) * 1000.0);
+  }
+  // The same frames through the slider, with the label and the repaint of the window.
+  for (int k = 0; k < calls / 3; ++k) {
+    const int frame = 1 + (k * 37) % frames;
+    const Clock::time_point start = Clock::now();
+    w.Slider1->setValue(frame == w.Slider1->value() ? frame % frames + 1 : frame);
+    QCoreApplication::processEvents();
+    whole.push_back(SecondsBetween(start, Clock::now()) * 1000.0);
+  }
+  const double median = Median(paint);
+  return {"paint",
+          Format("PaintFrame median of %.0f calls", calls) +
+              Format(" (slider change with label and window repaint: %.3f ms)", Median(whole)),
+          Format("median %.3f ms", median), "<= 1 ms", median <= 1.0};
+}
+
+// 500 frames at 50 frames per second, through the real clock.
+Figure PlaybackFigure(Show& loaded) {
+  constexpr int kFrames = 500;
+  FrmMain& w = *loaded.window;
+  const int slides = static_cast<int>(w.Picture2.size()) - 1;
+  for (int i = slides + 1; i <= kFrames; ++i) w.Picture2.push_back(w.Picture2[static_cast<std::size_t>((i - 1) % slides + 1)]);
+  loaded.state.SlideSoundTable.assign(kFrames + 1, std::string());
+  for (std::size_t k = 0; k < kFrames; k += 10) loaded.state.SlideSoundTable[k] = "0";
+  w.Slider1->setMaximum(kFrames);
+  w.Command6_Click();          // frame 1, clock at 0
+  w.VScroll1->setValue(50);    // 50 frames per second
+  if (loaded.state.FrameInterval != 20) throw std::runtime_error("the speed selector did not set 20 ms");
+  QCoreApplication::processEvents();
+
+  QEventLoop loop;
+  TickRecorder recorder(w.Timer1, kFrames, [&] {
+    w.Command2_Click();  // pause after the last frame
+    loop.quit();
+  });
+  const Clock::time_point start = Clock::now();
+  w.Command2_Click();  // play
+  loop.exec();
+  if (static_cast<int>(recorder.ticks.size()) != kFrames || w.State().CurrentFrame != kFrames) {
+    throw std::runtime_error("playback did not reach the last frame");
+  }
+  std::vector<double> deviations;
+  for (int k = 1; k <= kFrames; ++k) {
+    const double ideal = k * 0.020;
+    deviations.push_back(std::abs(SecondsBetween(start, recorder.ticks[static_cast<std::size_t>(k - 1)]) - ideal) * 1000.0);
+  }
+  const double total = SecondsBetween(start, recorder.ticks.back());
+  const double error = std::abs(total / 10.0 - 1.0) * 100.0;
+  const double median = Median(deviations);
+  const double worst = *std::max_element(deviations.begin(), deviations.end());
+  return {"playback",
+          Format("%.3f s for 500 frames against 10 s", total) + Format("; worst tick %.2f ms off", worst),
+          Format("total %.2f %%, ", error) + Format("median tick %.2f ms", median), "<= 1 %, <= 2 ms",
+          error <= 1.0 && median <= 2.0};
+}
+
+}  // namespace kvarbon::bench
