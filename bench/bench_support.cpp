@@ -165,6 +165,13 @@ long MinorFaults() {
   return usage.ru_minflt;
 }
 
+double CpuSeconds() {
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 std::string Format(const char* format, double value) {
   char text[64];
   std::snprintf(text, sizeof text, format, value);

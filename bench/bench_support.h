@@ -64,6 +64,8 @@ std::uint64_t ResidentBytes();
 std::uint64_t TrimmedResidentBytes();
 // Page faults the process has taken so far that needed no disk read.
 long MinorFaults();
+// Processor time the process has used so far, all threads, user and system, in seconds.
+double CpuSeconds();
 
 // One result line: name, what was measured against what, the figure, the target, and the verdict.
 struct Figure {

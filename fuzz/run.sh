@@ -20,6 +20,10 @@ seconds="${1:-60}"
 only="${2:-}"
 build=build-fuzz
 targets=(sound slide assignment_list container_reader)
+if [[ ! "$seconds" =~ ^[0-9]+$ ]] || [[ -n "$only" && ! " ${targets[*]} " =~ " $only " ]]; then
+  echo "usage: bash fuzz/run.sh [seconds] [sound|slide|assignment_list|container_reader]" >&2
+  exit 2
+fi
 if [[ -n "$only" ]]; then targets=("$only"); fi
 
 declare -A max_len=([sound]=65536 [slide]=65545 [assignment_list]=4096 [container_reader]=65536)
@@ -29,7 +33,8 @@ bash scripts/install-deps.sh
 # Optimised a little and with line tables only: quick to build and to run,
 # and crash reports still name the source lines.
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=None \
-  -DCMAKE_CXX_FLAGS="-O1 -gline-tables-only" -DKVARBON_SANITIZE=ON -DKVARBON_BUILD_FUZZERS=ON -DKVARBON_BUILD_TESTS=OFF -DKVARBON_WERROR=OFF >/dev/null
+  -DCMAKE_CXX_FLAGS="-O1 -gline-tables-only" -DKVARBON_SANITIZE=ON -DKVARBON_BUILD_FUZZERS=ON \
+  -DKVARBON_BUILD_TESTS=OFF -DKVARBON_WERROR=OFF >/dev/null
 cmake --build "$build" --target fuzz_seeds $(printf 'fuzz_%s ' "${targets[@]}")
 
 export QT_QPA_PLATFORM=offscreen
