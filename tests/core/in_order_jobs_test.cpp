@@ -125,11 +125,12 @@ TEST(RunInOrder, AFailureIsReportedAfterEveryEarlierItemAndNothingLaterIsTaken) 
 }
 
 TEST(RunInOrder, AFailingTakeStopsTheRunAndWaitsForTheJobsStillRunning) {
-  std::atomic<int> finished{0};
+  std::atomic<int> started{0}, finished{0};
   std::vector<int> taken;
   EXPECT_THROW(RunInOrder(
-                   8, 3, [](int i) { return i; },
+                   40, 3, [](int i) { return i; },
                    [&](int i) {
+                     ++started;
                      std::this_thread::yield();
                      ++finished;
                      return i;
@@ -140,8 +141,9 @@ TEST(RunInOrder, AFailingTakeStopsTheRunAndWaitsForTheJobsStillRunning) {
                    }),
                std::logic_error);
   EXPECT_EQ(taken, (std::vector<int>{0, 1}));
-  // Items 3 and 4 had been started (three at a time) and were waited for.
-  EXPECT_EQ(finished.load(), 5);
+  // Nothing is left running, and not every item was started.
+  EXPECT_EQ(finished.load(), started.load());
+  EXPECT_LT(started.load(), 40);
 }
 
 TEST(RunInOrder, NoItemsRunsNothing) {
