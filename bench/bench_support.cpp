@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fstream>
 #include <stdexcept>
+#include <thread>
 
 extern char** environ;
 
@@ -146,6 +147,11 @@ double FreshMemorySeconds(std::size_t bytes) {
 }
 
 void SyncAll() { ::sync(); }
+
+void Settle() {
+  SyncAll();
+  std::this_thread::sleep_for(std::chrono::seconds(3));
+}
 
 std::uint64_t ResidentBytes() {
   std::ifstream statm("/proc/self/statm");

@@ -57,6 +57,11 @@ double FreshMemorySeconds(std::size_t bytes);
 
 // Flushes every dirty page to disk, so no measurement pays for an earlier one's writes.
 void SyncAll();
+// SyncAll, then waits a few seconds: on a virtual machine that hands freed
+// memory back to its host (free page reporting, after about 2 s), memory one
+// side has just freed would otherwise make the other side's fresh memory
+// cheap. Both sides of a comparison start after it.
+void Settle();
 
 // The process's resident memory in bytes, and the same after giving freed heap
 // memory back to the system.

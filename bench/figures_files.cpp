@@ -146,8 +146,9 @@ Figure EncodeFigure(const Context& context) {
   }
   std::vector<double> encodeTimes, catTimes, flushTimes, freshTimes, gatheredTimes, slicedTimes;
   for (int round = 0; round < context.rounds; ++round) {
-    // Each side starts with no dirty pages and no old output to delete.
-    SyncAll();
+    // Each side starts with no dirty pages, no old output to delete and no
+    // memory freed just before it.
+    Settle();
     catTimes.push_back(TimeShell("cat pic/* snd/* > cat.out", dir));
     // What forcing that output to the disk would add (the encoder does not).
     flushTimes.push_back(TimeShell("sync cat.out", dir));
@@ -155,19 +156,20 @@ Figure EncodeFigure(const Context& context) {
 
     fs::remove(dir / "Dest.zel");
     fs::remove(dir / "sound.ini");
-    SyncAll();
+    Settle();
     encodeTimes.push_back(InNewProcess("encode", dir));
     // The media, a separator after each file, the eight tags and "50".
     if (FileLength(dir / "Dest.zel") != media + 220 * 3 + 5 + 2 + 6 + 3 + 4 + 5 + 6 + 5 + 6) {
       throw std::runtime_error("encode wrote a container of the wrong length");
     }
     fs::remove(dir / "Dest.zel");
+    Settle();
     freshTimes.push_back(FreshMemorySeconds(media));
 
-    SyncAll();
+    Settle();
     gatheredTimes.push_back(TimeWrite(dir / "gathered.out", pieces, 0));
     fs::remove(dir / "gathered.out");
-    SyncAll();
+    Settle();
     slicedTimes.push_back(TimeWrite(dir / "sliced.out", pieces, 128 * 1024));
     fs::remove(dir / "sliced.out");
   }
@@ -205,8 +207,13 @@ Figure StartupFigure(const Context& context) {
   TimeShell(catCommand, dir);  // warm
   std::vector<double> startupTimes, catTimes, freshTimes;
   for (int round = 0; round < context.rounds; ++round) {
+    // The inputs were just written: their writeback must not run beside either
+    // side, nor may memory freed by the side before.
+    Settle();
     catTimes.push_back(TimeShell(catCommand, dir));
+    Settle();
     startupTimes.push_back(InNewProcess("startup", dir));
+    Settle();
     freshTimes.push_back(FreshMemorySeconds(total));
   }
   fs::remove_all(dir);

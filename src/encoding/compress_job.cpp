@@ -15,12 +15,10 @@ void FrmMain::RunCompressJob(FrmDialog& dialog) {
   // A retry after a failed encode starts afresh instead of appending to the
   // bytes of the failed attempt.
   state_.VideoSection.Clear();
-  const FileListSource& slides = File1->Source();
-  for (int i = 0; i < slides.Count(); ++i) {
-    AppendPayload(slides.PathOf(i), state_.VideoSection);
+  GatherPayloadsInto(File1->Source(), state_.VideoSection, [&dialog](int i) {
     QCoreApplication::processEvents();
     dialog.PB->setValue(i + 1);
-  }
+  });
 }
 
 }  // namespace kvarbon

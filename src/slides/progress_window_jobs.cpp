@@ -5,7 +5,7 @@
 #include <QSlider>
 
 #include "app/core/file_io.h"
-#include "slides/core/in_order_jobs.h"
+#include "app/core/in_order_jobs.h"
 #include "slides/core/slide_offsets.h"
 #include "slides/slide_decoder.h"
 #include "ui/display_surface.h"
@@ -70,7 +70,7 @@ void FrmMain::RunLoadingJob(FrmDialog& dialog) {
     Bytes bytes;
   };
   RunInOrder(
-      n - 1, SlideDecodeThreads(),
+      n - 1, WorkerThreads(),
       [&slides](int k) {
         std::filesystem::path path = slides.PathOf(k + 1);
         Bytes bytes = ReadWholeFile(path);

@@ -121,6 +121,25 @@ TEST(Container, GatherCallsBackAfterEachFileInListOrder) {
   EXPECT_EQ(sound.Flatten(), ToBytes("two-|-ten-|-"));
 }
 
+TEST(Container, AFileGoneSinceListingStopsTheGatherAfterEveryFileBeforeIt) {
+  TempDir dir;
+  for (int i = 1; i <= 9; ++i) WriteFile(dir / "pic" / (std::to_string(i) + ".bmp"), std::to_string(i));
+  FileListSource File1{std::string(kSlidePattern)};
+  File1.SetDirectory(dir / "pic");
+  std::filesystem::remove(dir / "pic" / "4.bmp");
+  std::filesystem::remove(dir / "pic" / "7.bmp");
+  ByteChain video;
+  std::vector<int> calls;
+  try {
+    GatherPayloadsInto(File1, video, [&](int position) { calls.push_back(position); });
+    FAIL() << "no error for a removed slide";
+  } catch (const FileError& error) {
+    EXPECT_EQ(error.path(), dir / "pic" / "4.bmp");
+  }
+  EXPECT_EQ(calls, (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(video.Flatten(), ToBytes("1-|-2-|-3-|-"));
+}
+
 TEST(Container, MediaHoldingTheSeparatorOrATagAreNamedInOneLineEach) {
   TempDir dir;
   WriteFile(dir / "pic" / "1.jpg", "plain");

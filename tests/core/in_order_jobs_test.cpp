@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "slides/core/in_order_jobs.h"
+#include "app/core/in_order_jobs.h"
 
 namespace kvarbon {
 namespace {

@@ -6,6 +6,8 @@
 #include "support/temp_dir.h"
 #include <unistd.h>
 
+#include <cstdint>
+
 namespace kvarbon {
 namespace {
 
@@ -42,6 +44,28 @@ TEST(Startup, BankHoldsEveryByteOfEverySoundInListOrder) {
   EXPECT_TRUE(s.state.SoundBank[3].empty());
   EXPECT_EQ(s.state.SlideSoundTable, std::vector<std::string>(4));
   EXPECT_EQ(s.state.FrameInterval, 50);
+}
+
+TEST(Startup, ManySoundsOfMixedSizesKeepTheirBytesAndPlaces) {
+  // Several files are read at a time; each must still land at its own position.
+  const std::size_t large = std::size_t{2} << 20;
+  const std::vector<std::size_t> sizes{large + 1, 3, large - 1, large, 0, 3 * large + 4097, 1, large + 4096};
+  TempDir dir;
+  std::filesystem::create_directories(dir / "pic");
+  std::vector<Bytes> expected;
+  std::uint32_t seed = 12345;
+  for (std::size_t i = 0; i < sizes.size(); ++i) {
+    Bytes sound(sizes[i]);
+    for (std::byte& b : sound) b = static_cast<std::byte>((seed = seed * 1103515245u + 12345u) >> 24);
+    WriteFile(dir / "snd" / ("s" + std::to_string(i) + ".wav"), sound);
+    expected.push_back(std::move(sound));
+  }
+  expected.emplace_back();
+
+  Started s;
+  s.Run(dir.path());
+  ASSERT_EQ(s.state.SoundBank.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_TRUE(s.state.SoundBank[i] == expected[i]) << i;
 }
 
 TEST(Startup, EmptyFoldersGiveOneElementTables) {

@@ -1,6 +1,7 @@
 #include "app/core/startup.h"
 
 #include "app/core/file_io.h"
+#include "app/core/in_order_jobs.h"
 
 namespace kvarbon {
 
@@ -15,9 +16,12 @@ void RunStartup(const std::filesystem::path& workDir, SharedState& state, FileLi
   state.SlideSoundTable.assign(static_cast<std::size_t>(slideCount) + 1, std::string{});
   state.FrameInterval = 50;
 
-  for (int p = 0; p < soundCount; ++p) {
-    state.SoundBank[static_cast<std::size_t>(p)] = ReadWholeFile(File2.PathOf(p));
-  }
+  // Two or more files are read at a time, which fills the bank faster than one
+  // reader can; a failing file is still reported after every file before it.
+  RunInOrder(
+      soundCount, WorkerThreads(), [&File2](int p) { return File2.PathOf(p); },
+      [](const std::filesystem::path& path) { return ReadWholeFile(path); },
+      [&state](int p, Bytes sound) { state.SoundBank[static_cast<std::size_t>(p)] = std::move(sound); });
 }
 
 }  // namespace kvarbon

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/core/file_io.h"
+#include "app/core/in_order_jobs.h"
 #include "inspect/marker_scan.h"
 
 namespace kvarbon {
@@ -14,24 +15,41 @@ constexpr std::string_view kVideoEnd = "\\video";
 
 void WarnOnStderr(const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); }
 
-void AppendPayload(const std::filesystem::path& path, ByteChain& section, const MediaWarning& warn) {
-  Bytes bytes = ReadWholeFile(path, kPayloadSeparator.size());
-  if (warn) {
-    if (const std::string line = MarkerWarning(path, bytes); !line.empty()) warn(line);
-  }
+namespace {
+
+// One media file as it goes into a section: its bytes followed by "-|-".
+struct Payload {
+  Bytes bytes;
+  std::string warning;
+};
+
+Payload ReadPayload(const std::filesystem::path& path, bool scanForMarkers) {
+  Payload payload{ReadWholeFile(path, kPayloadSeparator.size()), {}};
+  if (scanForMarkers) payload.warning = MarkerWarning(path, payload.bytes);
   // The separator goes into the same piece: one allocation per file at most.
   const ByteView separator = AsBytes(kPayloadSeparator);
-  bytes.insert(bytes.end(), separator.begin(), separator.end());
-  section.Append(std::move(bytes));
+  payload.bytes.insert(payload.bytes.end(), separator.begin(), separator.end());
+  return payload;
+}
+
+}  // namespace
+
+void GatherPayloadsInto(const FileListSource& list, ByteChain& section,
+                        const std::function<void(int)>& afterEachFile, const MediaWarning& warn) {
+  RunInOrder(
+      list.Count(), WorkerThreads(), [&list](int position) { return list.PathOf(position); },
+      [scan = static_cast<bool>(warn)](const std::filesystem::path& path) { return ReadPayload(path, scan); },
+      [&](int position, Payload payload) {
+        if (!payload.warning.empty()) warn(payload.warning);
+        section.Append(std::move(payload.bytes));
+        if (afterEachFile) afterEachFile(position);
+      });
 }
 
 ByteChain GatherPayloads(const FileListSource& list, const std::function<void(int)>& afterEachFile,
                          const MediaWarning& warn) {
   ByteChain section;
-  for (int position = 0; position < list.Count(); ++position) {
-    AppendPayload(list.PathOf(position), section, warn);
-    if (afterEachFile) afterEachFile(position);
-  }
+  GatherPayloadsInto(list, section, afterEachFile, warn);
   return section;
 }
 

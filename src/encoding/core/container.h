@@ -22,13 +22,17 @@ using MediaWarning = std::function<void(const std::string&)>;
 // Writes the line on stderr.
 void WarnOnStderr(const std::string& line);
 
-// Reads one media file whole and appends its bytes, then "-|-", to `section`.
-// A file whose bytes hold "-|-" or a tag is named through `warn`. Throws FileError.
-void AppendPayload(const std::filesystem::path& path, ByteChain& section,
-                   const MediaWarning& warn = WarnOnStderr);
+// Reads every file of `list` whole and appends its bytes, then "-|-", to
+// `section`, from position 0 to the last. A file whose bytes hold "-|-" or a
+// tag is named through `warn`. `afterEachFile(position)` runs on the calling
+// thread after each file is appended, before the next one is. Files are read
+// ahead on worker threads; a failing file is reported (FileError) after every
+// file before it has been appended, and nothing after it is.
+void GatherPayloadsInto(const FileListSource& list, ByteChain& section,
+                        const std::function<void(int)>& afterEachFile = {},
+                        const MediaWarning& warn = WarnOnStderr);
 
-// Every file of `list`, from position 0 to the last, each followed by "-|-".
-// `afterEachFile(position)` runs after each file, before the next is read.
+// The same into a new section.
 ByteChain GatherPayloads(const FileListSource& list,
                          const std::function<void(int)>& afterEachFile = {},
                          const MediaWarning& warn = WarnOnStderr);

@@ -13,15 +13,16 @@
 
 namespace kvarbon {
 
-// How many decoding threads the slide loading uses: one per core, at least two
-// (so reading the next file overlaps a decode even on one core), at most four.
-inline std::size_t SlideDecodeThreads() {
+// How many worker threads reading and decoding media use: one per core, at
+// least two (so one file's work overlaps another's even on one core), at most
+// four (each item in flight holds a whole file).
+inline std::size_t WorkerThreads() {
   return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 2, 4);
 }
 
 // Runs items 0 to count - 1 through three steps: `prepare(i)` on the calling
-// thread in order (reading a file), `work(prepared)` on one of `threads` worker
-// threads (decoding), and `take(i, result)` back on the calling thread, again
+// thread in order, `work(prepared)` on one of `threads` worker threads (reading
+// or decoding a file), and `take(i, result)` back on the calling thread, again
 // strictly in order (handing the result over). At most two items per worker
 // are prepared ahead of the one being taken, which bounds the memory they hold.
 // The calling thread waits while the workers run; it processes no events.
