@@ -51,8 +51,9 @@ double TimeShell(const std::string& command, const std::filesystem::path& workDi
 // stdout. Throws if it fails.
 std::string RunSelf(const std::vector<std::string>& arguments);
 
-// Seconds to write `bytes` of memory fresh from the kernel: what any program
-// pays, beyond copying, to hold that much newly read data.
+// Seconds to write `bytes` of memory fresh from the kernel, by as many threads
+// as the tool reads files with: what any program pays, beyond copying, to hold
+// that much newly read data.
 double FreshMemorySeconds(std::size_t bytes);
 
 // Flushes every dirty page to disk, so no measurement pays for an earlier one's writes.

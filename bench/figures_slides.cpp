@@ -201,7 +201,8 @@ Figure LoadingFigure(const Context& context, std::unique_ptr<Show>& loaded) {
 // every other one with a sound.
 Figure PaintFigure(Show& loaded) {
   FrmMain& w = *loaded.window;
-  for (std::size_t k = 0; k + 1 < loaded.state.SlideSoundTable.size(); k += 2) loaded.state.SlideSoundTable[k] = "0";
+  // Assigned as a char: GCC 12 misreports assigning the literal "0" (-Wrestrict).
+  for (std::size_t k = 0; k + 1 < loaded.state.SlideSoundTable.size(); k += 2) loaded.state.SlideSoundTable[k] = '0';
   const int frames = static_cast<int>(w.Picture2.size()) - 1;
   const int calls = 3000;
   std::vector<double> paint, whole;
@@ -237,7 +238,7 @@ Figure PlaybackFigure(Show& loaded) {
   const int slides = static_cast<int>(w.Picture2.size()) - 1;
   for (int i = slides + 1; i <= kFrames; ++i) w.Picture2.push_back(w.Picture2[static_cast<std::size_t>((i - 1) % slides + 1)]);
   loaded.state.SlideSoundTable.assign(kFrames + 1, std::string());
-  for (std::size_t k = 0; k < kFrames; k += 10) loaded.state.SlideSoundTable[k] = "0";
+  for (std::size_t k = 0; k < kFrames; k += 10) loaded.state.SlideSoundTable[k] = '0';
   w.Slider1->setMaximum(kFrames);
   w.Command6_Click();          // frame 1, clock at 0
   w.VScroll1->setValue(50);    // 50 frames per second
