@@ -36,7 +36,14 @@ bool IsDigit(std::byte b) { return b >= std::byte{'0'} && b <= std::byte{'9'}; }
 
 bool IsIniByte(std::byte b) { return IsDigit(b) || b == std::byte{'='} || b == std::byte{';'}; }
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text) {
+  std::string quoted;
+  quoted.reserve(text.size() + 2);
+  quoted += '"';
+  quoted += text;
+  quoted += '"';
+  return quoted;
+}
 
 // A few bytes at `at`, as text and in hex.
 std::string DescribeFound(ByteView bytes, std::size_t at) {
@@ -50,7 +57,8 @@ std::string DescribeFound(ByteView bytes, std::size_t at) {
     text += (value >= 0x20 && value < 0x7F) ? static_cast<char>(value) : '.';
     char digits[4];
     std::snprintf(digits, sizeof digits, "%02X", value);
-    hex += (i == 0 ? "" : " ") + std::string(digits);
+    if (i > 0) hex += ' ';
+    hex += digits;
   }
   const std::string more = count < bytes.size() - at ? " ..." : "";
   return Quoted(text) + " (" + hex + more + ")";
