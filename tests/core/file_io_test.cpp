@@ -43,16 +43,24 @@ TEST(FileIo, AtomicWriteJoinsThePiecesAndReplacesAnOlderFileEntirely) {
   EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"Dest.zel"}));
 }
 
-TEST(FileIo, ManyPiecesBeyondOneGatheredWrite) {
-  TempDir dir;
+TEST(FileIo, PiecesOfEverySizeAreWrittenWholeAndInOrder) {
+  // Many small pieces (more than one gathered call takes), empty ones, and
+  // pieces on both sides of the size written per call, around 128 KiB.
+  const std::size_t slice = std::size_t{128} << 10;
   std::vector<Bytes> pieces;
-  Bytes expected;
-  for (int i = 0; i < 3000; ++i) {
-    pieces.push_back(ToBytes(std::to_string(i) + ","));
-    expected.insert(expected.end(), pieces.back().begin(), pieces.back().end());
+  for (int i = 0; i < 3000; ++i) pieces.push_back(ToBytes(std::to_string(i) + ","));
+  for (const std::size_t size : {std::size_t{0}, slice - 1, slice, std::size_t{1}, slice + 1, 3 * slice + 7,
+                                 std::size_t{0}, 2 * slice, std::size_t{5 << 20}}) {
+    Bytes piece(size);
+    for (std::size_t k = 0; k < size; ++k) piece[k] = static_cast<std::byte>((k * 131 + size) % 251);
+    pieces.push_back(std::move(piece));
   }
+  Bytes expected;
+  for (const Bytes& piece : pieces) expected.insert(expected.end(), piece.begin(), piece.end());
+
+  TempDir dir;
   WriteFileAtomically(dir / "out", std::vector<ByteView>(pieces.begin(), pieces.end()));
-  EXPECT_EQ(ReadFile(dir / "out"), expected);
+  EXPECT_TRUE(ReadFile(dir / "out") == expected);
 }
 
 TEST(FileIo, AFailedWriteLeavesNeitherTargetNorTemporaryFile) {

@@ -43,21 +43,33 @@ class FileDescriptor {
 constexpr const char* kReadAction = "Cannot read";
 constexpr const char* kWriteAction = "Cannot write";
 
+// Bytes handed to the kernel per write call. Each call fills new page-cache
+// pages; the kernel sizes them by the call's length, and one call for a whole
+// large file asks for the largest blocks of memory, which are the ones a
+// virtual machine's host may have taken back and must fault in again. Calls of
+// this size, as cat makes them, get recently used memory instead.
+constexpr std::size_t kWriteSlice = std::size_t{128} << 10;
+
 void WriteAll(int fd, const std::vector<ByteView>& pieces, const std::filesystem::path& shownPath) {
-  // Gathered writes of up to IOV_MAX pieces, resumed after partial writes.
+  // Gathered writes of up to kWriteSlice bytes and IOV_MAX pieces each,
+  // resumed after partial writes.
   std::size_t piece = 0;
   std::size_t offsetInPiece = 0;
+  std::vector<iovec> batch;
   while (piece < pieces.size()) {
     if (pieces[piece].size() == offsetInPiece) {
       ++piece;
       offsetInPiece = 0;
       continue;
     }
-    std::vector<iovec> batch;
-    for (std::size_t i = piece; i < pieces.size() && batch.size() < IOV_MAX; ++i) {
+    batch.clear();
+    std::size_t batchBytes = 0;
+    for (std::size_t i = piece; i < pieces.size() && batch.size() < IOV_MAX && batchBytes < kWriteSlice; ++i) {
       const std::size_t skip = (i == piece) ? offsetInPiece : 0;
-      if (pieces[i].size() == skip) continue;
-      batch.push_back({const_cast<std::byte*>(pieces[i].data() + skip), pieces[i].size() - skip});
+      const std::size_t length = std::min(pieces[i].size() - skip, kWriteSlice - batchBytes);
+      if (length == 0) continue;
+      batch.push_back({const_cast<std::byte*>(pieces[i].data() + skip), length});
+      batchBytes += length;
     }
     const ssize_t written = ::writev(fd, batch.data(), static_cast<int>(batch.size()));
     if (written < 0) {

@@ -40,7 +40,7 @@ ByteChain GatherPayloads(const FileListSource& list,
 // The container: "speed", FrameInterval's digits, "\speed", "ini", IniSection,
 // "\ini", "sound", SoundSection, "\sound", "video", VideoSection, "\video".
 // It refers to the two media sections instead of copying them, so they must
-// outlive it; the pieces are written in order with one gathered write.
+// outlive it; the pieces are written in order straight from where they are held.
 class Container {
  public:
   Container(std::int16_t FrameInterval, const std::string& IniSection, const ByteChain& SoundSection,
