@@ -19,20 +19,13 @@
 #include "app/core/file_io.h"
 #include "app/core/file_lists.h"
 #include "encoding/core/container.h"
+#include "support/media_samples.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using kvarbon::Bytes;
-
-void Put(Bytes& out, std::uint64_t value, std::size_t bytes) {
-  for (std::size_t i = 0; i < bytes; ++i) out.push_back(static_cast<std::byte>((value >> (8 * i)) & 0xFFU));
-}
-
-void PutText(Bytes& out, std::string_view text) {
-  const kvarbon::ByteView bytes = kvarbon::AsBytes(text);
-  out.insert(out.end(), bytes.begin(), bytes.end());
-}
+using kvarbon::testing::PutLe;
 
 void Save(const fs::path& path, const Bytes& bytes) { kvarbon::WriteWholeFile(path, bytes); }
 
@@ -40,43 +33,13 @@ void Save(const fs::path& path, const Bytes& bytes) { kvarbon::WriteWholeFile(pa
 // extensible wraps the tag; `extra` is an unknown chunk (odd length) before the data.
 Bytes Wav(unsigned tag, unsigned channels, unsigned bits, std::uint32_t rate, std::size_t frames,
           bool extensible = false, bool extra = false, std::int64_t claimExtra = 0) {
-  const unsigned blockAlign = channels * bits / 8;
-  Bytes fmt;
-  Put(fmt, extensible ? 0xFFFEU : tag, 2);
-  Put(fmt, channels, 2);
-  Put(fmt, rate, 4);
-  Put(fmt, rate * blockAlign, 4);
-  Put(fmt, blockAlign, 2);
-  Put(fmt, bits, 2);
-  if (extensible) {
-    Put(fmt, 22, 2);
-    Put(fmt, bits, 2);
-    Put(fmt, 3, 4);
-    Put(fmt, tag, 2);
-    for (const unsigned b :
-         {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}) {
-      fmt.push_back(static_cast<std::byte>(b));
-    }
-  }
   Bytes data;
-  for (std::size_t i = 0; i < frames * blockAlign; ++i)
+  for (std::size_t i = 0; i < frames * (channels * bits / 8); ++i) {
     data.push_back(static_cast<std::byte>((i * 37) & 0xFF));
-  Bytes wav;
-  PutText(wav, "RIFF");
-  Put(wav, 4 + 8 + fmt.size() + 8 + data.size(), 4);
-  PutText(wav, "WAVEfmt ");
-  Put(wav, fmt.size(), 4);
-  wav.insert(wav.end(), fmt.begin(), fmt.end());
-  if (extra) {
-    PutText(wav, "LIST");
-    Put(wav, 3, 4);
-    PutText(wav, "abc");
-    wav.push_back(std::byte{0});
   }
-  PutText(wav, "data");
-  Put(wav, static_cast<std::uint64_t>(static_cast<std::int64_t>(data.size()) + claimExtra), 4);
-  wav.insert(wav.end(), data.begin(), data.end());
-  return wav;
+  const Bytes unknownChunk = kvarbon::ToBytes(std::string_view("LIST\x03\0\0\0abc\0", 12));
+  return kvarbon::testing::FormattedWav(tag, channels, bits, data, extensible, rate,
+                                        extra ? kvarbon::ByteView(unknownChunk) : kvarbon::ByteView(), claimExtra);
 }
 
 Bytes Picture(int width, int height, const char* format) {
@@ -95,8 +58,8 @@ Bytes Picture(int width, int height, const char* format) {
 // The slide target's input: mode, offsets in twips, then the file.
 Bytes SlideInput(std::uint8_t mode, std::int32_t x, std::int32_t y, const Bytes& file) {
   Bytes input{static_cast<std::byte>(mode)};
-  Put(input, static_cast<std::uint32_t>(x), 4);
-  Put(input, static_cast<std::uint32_t>(y), 4);
+  PutLe(input, static_cast<std::uint32_t>(x), 4);
+  PutLe(input, static_cast<std::uint32_t>(y), 4);
   input.insert(input.end(), file.begin(), file.end());
   return input;
 }

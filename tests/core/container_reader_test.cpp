@@ -6,7 +6,7 @@
 #include <random>
 
 #include "app/core/file_lists.h"
-#include "core/media_samples.h"
+#include "support/media_samples.h"
 #include "encoding/core/container.h"
 #include "inspect/container_reader.h"
 #include "support/temp_dir.h"

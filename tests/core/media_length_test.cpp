@@ -1,7 +1,7 @@
 // The lengths media files declare for themselves, and the marker scan.
 #include <gtest/gtest.h>
 
-#include "core/media_samples.h"
+#include "support/media_samples.h"
 #include "inspect/marker_scan.h"
 #include "inspect/media_length.h"
 #include "support/temp_dir.h"

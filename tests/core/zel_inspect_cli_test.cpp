@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "core/media_samples.h"
+#include "support/media_samples.h"
 #include "support/temp_dir.h"
 
 namespace kvarbon {

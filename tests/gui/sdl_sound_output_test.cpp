@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/media_samples.h"
 #include "support/temp_dir.h"
 
 namespace kvarbon {
@@ -46,46 +47,10 @@ class ScopedEnv {
   std::optional<std::string> old_;
 };
 
-void PutLittleEndian(Bytes& out, std::uint64_t value, std::size_t bytes) {
-  for (std::size_t i = 0; i < bytes; ++i) out.push_back(static_cast<std::byte>((value >> (8 * i)) & 0xFFU));
-}
-
-void PutText(Bytes& out, std::string_view text) {
-  const ByteView bytes = AsBytes(text);
-  out.insert(out.end(), bytes.begin(), bytes.end());
-}
-
 // A WAV image with a plain (tag 1 or 3) or extensible format chunk.
 Bytes MakeWav(unsigned tag, unsigned channels, unsigned bits, const Bytes& data, bool extensible = false,
               std::uint32_t rate = 44100) {
-  const unsigned blockAlign = channels * bits / 8;
-  Bytes fmt;
-  PutLittleEndian(fmt, extensible ? 0xFFFEU : tag, 2);
-  PutLittleEndian(fmt, channels, 2);
-  PutLittleEndian(fmt, rate, 4);
-  PutLittleEndian(fmt, rate * blockAlign, 4);
-  PutLittleEndian(fmt, blockAlign, 2);
-  PutLittleEndian(fmt, bits, 2);
-  if (extensible) {
-    PutLittleEndian(fmt, 22, 2);
-    PutLittleEndian(fmt, bits, 2);
-    PutLittleEndian(fmt, 3, 4);
-    PutLittleEndian(fmt, tag, 2);
-    for (const unsigned b :
-         {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}) {
-      fmt.push_back(static_cast<std::byte>(b));
-    }
-  }
-  Bytes wav;
-  PutText(wav, "RIFF");
-  PutLittleEndian(wav, 4 + 8 + fmt.size() + 8 + data.size(), 4);
-  PutText(wav, "WAVEfmt ");
-  PutLittleEndian(wav, fmt.size(), 4);
-  wav.insert(wav.end(), fmt.begin(), fmt.end());
-  PutText(wav, "data");
-  PutLittleEndian(wav, data.size(), 4);
-  wav.insert(wav.end(), data.begin(), data.end());
-  return wav;
+  return testing::FormattedWav(tag, channels, bits, data, extensible, rate);
 }
 
 // One frame as the device (16-bit stereo) receives it.
@@ -98,8 +63,8 @@ struct Frame {
 Bytes DeviceFormatWav(const std::vector<Frame>& frames) {
   Bytes data;
   for (const Frame& f : frames) {
-    PutLittleEndian(data, static_cast<std::uint16_t>(f.left), 2);
-    PutLittleEndian(data, static_cast<std::uint16_t>(f.right), 2);
+    testing::PutLe(data, static_cast<std::uint16_t>(f.left), 2);
+    testing::PutLe(data, static_cast<std::uint16_t>(f.right), 2);
   }
   return MakeWav(1, 2, 16, data);
 }
@@ -214,7 +179,7 @@ TEST(SdlSoundOutput, OtherEncodingsAreConvertedToTheDevice) {
   const auto integer = [](double scale, std::size_t bytes, long offset) {
     return [=](double v, Bytes& data) {
       const long q = std::lround(std::floor(v * scale));
-      PutLittleEndian(data, static_cast<std::uint64_t>(q + offset), bytes);
+      testing::PutLe(data, static_cast<std::uint64_t>(q + offset), bytes);
       return static_cast<double>(q) / scale;
     };
   };
@@ -223,11 +188,11 @@ TEST(SdlSoundOutput, OtherEncodingsAreConvertedToTheDevice) {
   add("extensible 32-bit stereo", 1, 2, 32, true, integer(2147483648.0, 4, 0));
   add("float stereo", 3, 2, 32, false, [](double v, Bytes& data) {
     const auto f = static_cast<float>(v);
-    PutLittleEndian(data, std::bit_cast<std::uint32_t>(f), 4);
+    testing::PutLe(data, std::bit_cast<std::uint32_t>(f), 4);
     return static_cast<double>(f);
   });
   add("double mono", 3, 1, 64, false, [](double v, Bytes& data) {
-    PutLittleEndian(data, std::bit_cast<std::uint64_t>(v), 8);
+    testing::PutLe(data, std::bit_cast<std::uint64_t>(v), 8);
     return v;
   });
 
@@ -252,7 +217,7 @@ TEST(SdlSoundOutput, ResampledSoundKeepsItsLength) {
   // A steady level at half the device rate: two output frames per input frame.
   constexpr std::size_t kFrames = 5000;
   Bytes data;
-  for (std::size_t i = 0; i < kFrames; ++i) PutLittleEndian(data, std::bit_cast<std::uint32_t>(0.25F), 4);
+  for (std::size_t i = 0; i < kFrames; ++i) testing::PutLe(data, std::bit_cast<std::uint32_t>(0.25F), 4);
   const Bytes wav = MakeWav(3, 1, 32, data, false, 22050);
   DiskOutput disk;
   disk.Sound().Play(wav);

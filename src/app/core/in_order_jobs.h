@@ -25,7 +25,8 @@ inline std::size_t WorkerThreads() {
 // or decoding a file), and `take(i, result)` back on the calling thread, again
 // strictly in order (handing the result over). At most two items per worker
 // are prepared ahead of the one being taken, which bounds the memory they hold.
-// The calling thread waits while the workers run; it processes no events.
+// The calling thread waits while the workers run; RunInOrder itself processes
+// no events (`take` may).
 //
 // A failure in any step ends the run as a one-by-one loop would: every item
 // before the failing one is taken first, then the failure is rethrown, and no

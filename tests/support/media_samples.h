@@ -19,7 +19,7 @@ inline void Put(Bytes& out, ByteView bytes) { out.insert(out.end(), bytes.begin(
 
 inline void PutByte(Bytes& out, unsigned value) { out.push_back(static_cast<std::byte>(value)); }
 
-inline void PutLe(Bytes& out, std::uint32_t value, int size) {
+inline void PutLe(Bytes& out, std::uint64_t value, int size) {
   for (int i = 0; i < size; ++i) PutByte(out, (value >> (8 * i)) & 0xFF);
 }
 
@@ -46,6 +46,43 @@ inline Bytes Wav(std::string_view samples, bool padOdd = false) {
   PutLe(out, static_cast<std::uint32_t>(samples.size()), 4);
   Put(out, samples);
   if (padOdd && samples.size() % 2 != 0) PutByte(out, 0);
+  return out;
+}
+
+// A WAV image around `data` with a plain format chunk (tag 1 integer PCM,
+// 3 float) or, with `extensible`, the extensible one wrapping the tag.
+// `chunkBefore`, a whole chunk, goes between the format and the data chunk;
+// the data chunk claims `claimExtra` bytes more (negative: fewer) than it holds.
+inline Bytes FormattedWav(unsigned tag, unsigned channels, unsigned bits, ByteView data,
+                          bool extensible = false, std::uint32_t rate = 44100, ByteView chunkBefore = {},
+                          std::int64_t claimExtra = 0) {
+  const unsigned blockAlign = channels * bits / 8;
+  Bytes fmt;
+  PutLe(fmt, extensible ? 0xFFFEU : tag, 2);
+  PutLe(fmt, channels, 2);
+  PutLe(fmt, rate, 4);
+  PutLe(fmt, std::uint64_t{rate} * blockAlign, 4);
+  PutLe(fmt, blockAlign, 2);
+  PutLe(fmt, bits, 2);
+  if (extensible) {
+    PutLe(fmt, 22, 2);
+    PutLe(fmt, bits, 2);
+    PutLe(fmt, 3, 4);  // channel mask
+    PutLe(fmt, tag, 2);
+    for (const unsigned b : {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}) {
+      PutByte(fmt, b);
+    }
+  }
+  Bytes out;
+  Put(out, "RIFF");
+  PutLe(out, 4 + 8 + fmt.size() + chunkBefore.size() + 8 + data.size(), 4);
+  Put(out, "WAVEfmt ");
+  PutLe(out, fmt.size(), 4);
+  Put(out, fmt);
+  Put(out, chunkBefore);
+  Put(out, "data");
+  PutLe(out, static_cast<std::uint64_t>(static_cast<std::int64_t>(data.size()) + claimExtra), 4);
+  Put(out, data);
   return out;
 }
 
