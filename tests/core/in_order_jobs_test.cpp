@@ -146,6 +146,29 @@ TEST(RunInOrder, AFailingTakeStopsTheRunAndWaitsForTheJobsStillRunning) {
   EXPECT_LT(started.load(), 40);
 }
 
+TEST(RunInOrder, WithoutWorkersEveryStepRunsOnTheCallingThreadOneItemAtATime) {
+  const std::thread::id caller = std::this_thread::get_id();
+  std::vector<std::string> steps;
+  EXPECT_THROW(RunInOrder(
+                   5, 0,
+                   [&](int i) {
+                     steps.push_back("prepare " + std::to_string(i));
+                     return i;
+                   },
+                   [&](int i) {
+                     EXPECT_EQ(std::this_thread::get_id(), caller);
+                     if (i == 2) throw std::runtime_error("item 2");
+                     steps.push_back("work " + std::to_string(i));
+                     return i * 10;
+                   },
+                   [&](int i, int result) {
+                     steps.push_back("take " + std::to_string(i) + "=" + std::to_string(result));
+                   }),
+               std::runtime_error);
+  EXPECT_EQ(steps, (std::vector<std::string>{"prepare 0", "work 0", "take 0=0", "prepare 1", "work 1", "take 1=10",
+                                             "prepare 2"}));
+}
+
 TEST(RunInOrder, NoItemsRunsNothing) {
   int calls = 0;
   RunInOrder(

@@ -41,7 +41,12 @@ void RunInOrder(int count, std::size_t threads, Prepare&& prepare, Work&& work, 
     std::promise<Result> result;
   };
   if (count <= 0) return;
-  threads = std::max<std::size_t>(threads, 1);
+  // With no worker thread (none asked for, or none could be started) every
+  // step runs here, one item after another.
+  const auto runHere = [&] {
+    for (int i = 0; i < count; ++i) take(i, work(prepare(i)));
+  };
+  if (threads == 0) return runHere();
 
   // The workers live for the whole run: long-lived threads keep their share of
   // a busy machine, where a new thread per item would queue behind others.
@@ -80,10 +85,10 @@ void RunInOrder(int count, std::size_t threads, Prepare&& prepare, Work&& work, 
     try {
       pool.workers.emplace_back(serve);
     } catch (...) {
-      if (pool.workers.empty()) throw;  // fewer workers will do, none will not
-      break;
+      break;  // fewer workers will do
     }
   }
+  if (pool.workers.empty()) return runHere();
 
   // Results of the items handed out and not yet taken, oldest first.
   std::deque<std::future<Result>> pending;
