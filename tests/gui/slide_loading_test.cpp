@@ -111,22 +111,6 @@ TEST(LoadSlides, ALargerFirstSlideGivesNegativeOffsetsAndIsClipped) {
   EXPECT_EQ(Pixel(w, 395, 295), kRed.rgb());
 }
 
-TEST(LoadSlides, ASlideThatCannotBeDecodedIsReportedByName) {
-  ShowFixture show;
-  WriteFile(show.dir / "pic" / "1.bmp", SolidBmp(10, 10, kRed));
-  WriteFile(show.dir / "pic" / "битый.jpg", "not a picture");
-  show.Start();
-  std::vector<int> ended;
-  show.frmMain->EndProcess = [&](int status) { ended.push_back(status); };
-  MessageCatcher messages;
-  show.frmMain->Command3->click();
-  EXPECT_EQ(ended, std::vector<int>{1});
-  ASSERT_EQ(messages.texts.size(), 1);
-  EXPECT_TRUE(messages.texts[0].contains("битый.jpg")) << messages.texts[0].toStdString();
-  EXPECT_TRUE(show.frmMain->Command3->isEnabled());
-  EXPECT_FALSE(show.frmMain->Command1->isEnabled());
-}
-
 TEST(ProgressWindow, AModeNamingNoJobOnlySetsTheMaximumAndCloses) {
   ShowFixture show;
   WriteFile(show.dir / "pic" / "1.bmp", SolidBmp(10, 10, kRed));
