@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "inspect/container_reader.h"
+
+namespace kvarbon {
+
+// When each frame of a show is seen and which sound is heard when, for a show
+// of frames shown `frameInterval` ms each. Frames count from 1; sound lengths
+// and positions in the sound track are in samples at one output rate.
+
+// Frame k's sound (element k - 1: a sound number, or none), from the ini
+// entries: entries that name no frame or no sound of the container are left
+// out, and a frame assigned twice keeps its last assignment.
+std::vector<std::optional<std::size_t>> FrameSounds(const std::vector<IniEntry>& entries, std::size_t frameCount,
+                                                    std::size_t soundCount);
+
+// Frame k is shown from (k - 1) * frameInterval ms.
+constexpr std::int64_t FrameStartMs(int frameInterval, std::size_t frame) {
+  return static_cast<std::int64_t>(frame - 1) * frameInterval;
+}
+
+// The sample at which `ms` milliseconds begin, at `rate` samples per second.
+constexpr std::int64_t SampleAt(std::int64_t ms, int rate) { return ms * rate / 1000; }
+
+// One sound as heard in the track.
+struct SoundSpan {
+  std::size_t sound = 0;    // its number
+  std::int64_t start = 0;   // the first sample, where its frame starts
+  std::int64_t length = 0;  // samples heard: all of it, or up to the next sound's start
+};
+
+// Every started sound in frame order. A sound starts with its frame and plays
+// to its end unless the next frame with a sound starts first and cuts it off
+// (a sound too short to be heard still cuts off the one before). A frame
+// without a sound leaves the one playing alone.
+std::vector<SoundSpan> PlanSounds(int frameInterval, const std::vector<std::optional<std::size_t>>& frameSounds,
+                                  const std::vector<std::int64_t>& soundLengths, int rate);
+
+// The video's length in ms: all frames, or longer until the last sound heard
+// ends (rounded up to a whole millisecond).
+std::int64_t VideoEndMs(int frameInterval, std::size_t frameCount, const std::vector<SoundSpan>& spans, int rate);
+
+// How long frame k stays on screen: one interval, and the last frame up to the end.
+std::int64_t FrameDurationMs(int frameInterval, std::size_t frameCount, std::size_t frame, std::int64_t videoEndMs);
+
+// Writes samples [from, from + out.size() / channels) of the track into `out`,
+// interleaved: each span's sound where it is heard, silence elsewhere. `sounds`
+// hold the sounds' samples at the track's rate and channel count; `spans` are
+// in start order and do not overlap.
+void RenderTrack(const std::vector<SoundSpan>& spans, const std::vector<std::vector<float>>& sounds, int channels,
+                 std::int64_t from, std::span<float> out);
+
+// Where a picture of `width` x `height` goes, scaled to fit a box of
+// `boxWidth` x `boxHeight` keeping its aspect, centred.
+struct FitBox {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+};
+FitBox FitInside(int width, int height, int boxWidth, int boxHeight);
+
+// `value` rounded up to an even number.
+constexpr int EvenUp(int value) { return value + (value & 1); }
+
+}  // namespace kvarbon
