@@ -5,7 +5,7 @@
 #   cd build && cpack -G DEB               kvarbon_<version>_<arch>.deb
 include(GNUInstallDirs)
 
-install(TARGETS kvarbon zel-inspect RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS kvarbon zel-inspect zel-export RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/resources/kvarbon.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 foreach(size 16 32)

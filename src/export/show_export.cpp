@@ -1,0 +1,121 @@
+#include "export/show_export.h"
+
+#include <vector>
+
+#include "export/core/export_timeline.h"
+#include "export/slide_decoding.h"
+#include "export/sound_loading.h"
+#include "preview/core/frame_canvas.h"
+
+namespace kvarbon {
+namespace {
+
+// Samples of the sound track written per step, about 0.1 s.
+constexpr std::int64_t kTrackStep = kTrackRate / 10;
+
+struct Track {
+  std::vector<SoundSpan> spans;
+  std::vector<std::vector<float>> sounds;  // at the track's rate and channels
+};
+
+// Decodes the sounds frames use, and places them.
+Track PlanTrack(ByteView container, const ContainerContents& contents,
+                const std::vector<std::optional<std::size_t>>& frameSounds, int frameInterval,
+                const ExportHooks& hooks) {
+  Track track;
+  track.sounds.resize(contents.sounds.size());
+  std::vector<bool> used(contents.sounds.size());
+  for (const std::optional<std::size_t>& sound : frameSounds) {
+    if (sound) used[*sound] = true;
+  }
+  std::vector<std::int64_t> lengths(contents.sounds.size());
+  for (std::size_t s = 0; s < contents.sounds.size(); ++s) {
+    if (!used[s]) continue;
+    const std::optional<PcmSound> sound = LoadSound(PayloadBytes(container, contents.sounds[s]));
+    if (!sound) {
+      hooks.warn(PayloadName(contents.sounds[s]) + " at offset " + std::to_string(contents.sounds[s].offset) +
+                 ": not a WAV encoding that can be played; its frames are silent");
+      continue;
+    }
+    track.sounds[s] = Resample(*sound, kTrackRate, kTrackChannels);
+    lengths[s] = static_cast<std::int64_t>(track.sounds[s].size() / kTrackChannels);
+  }
+  track.spans = PlanSounds(frameInterval, frameSounds, lengths, kTrackRate);
+  return track;
+}
+
+}  // namespace
+
+bool ExportShow(ByteView container, const ContainerContents& contents, const ExportOptions& options,
+                const std::filesystem::path& file, const ExportHooks& hooks) {
+  if (!contents.frameInterval || *contents.frameInterval <= 0) {
+    throw ShowError("offset " + std::to_string(contents.speedOffset) + ": the frame interval \"" +
+                    contents.speedText + "\" is not a playable number of milliseconds");
+  }
+  const int interval = *contents.frameInterval;
+  const std::size_t frameCount = contents.slides.size();
+  if (frameCount == 0) throw ShowError("the container holds no slides");
+
+  const std::optional<SlidePicture> first = DecodeSlidePicture(PayloadBytes(container, contents.slides.front()));
+  if (!first || first->Empty()) {
+    throw ShowError("offset " + std::to_string(contents.slides.front().offset) +
+                    ": slide 1 cannot be decoded, and the video takes its size from it");
+  }
+  FrameCanvas canvas(EvenUp(first->width), EvenUp(first->height));
+
+  const std::vector<std::optional<std::size_t>> frameSounds =
+      FrameSounds(contents.entries, frameCount, contents.sounds.size());
+  const Track track = PlanTrack(container, contents, frameSounds, interval, hooks);
+  const bool anySound = !track.spans.empty();
+  const std::int64_t endMs = VideoEndMs(interval, frameCount, track.spans, kTrackRate);
+
+  WriterSettings settings;
+  settings.kind = options.kind;
+  settings.sourceWidth = canvas.Width();
+  settings.sourceHeight = canvas.Height();
+  settings.width = options.width.value_or(canvas.Width());
+  settings.height = options.height.value_or(canvas.Height());
+  settings.frameInterval = interval;
+  settings.audio = anySound;
+  MediaWriter writer(file, settings);
+
+  std::int64_t soundDone = 0;
+  std::vector<float> chunk;
+  // Writes the sound track up to (not including) sample `to`.
+  const auto writeSoundUpTo = [&](std::int64_t to) {
+    while (anySound && soundDone < to) {
+      const std::int64_t count = std::min(kTrackStep, to - soundDone);
+      chunk.resize(static_cast<std::size_t>(count * kTrackChannels));
+      RenderTrack(track.spans, track.sounds, kTrackChannels, soundDone, chunk);
+      writer.WriteSound(chunk);
+      soundDone += count;
+    }
+  };
+
+  for (std::size_t frame = 1; frame <= frameCount; ++frame) {
+    const MediaPayload& slide = contents.slides[frame - 1];
+    std::optional<SlidePicture> picture =
+        frame == 1 ? first : DecodeSlidePicture(PayloadBytes(container, slide));
+    if (!picture) {
+      hooks.warn(PayloadName(slide) + " at offset " + std::to_string(slide.offset) +
+                 ": cannot be decoded; the picture before it stays");
+    } else if (options.fit) {
+      const FitBox box = FitInside(picture->width, picture->height, canvas.Width(), canvas.Height());
+      canvas.Fill(0);
+      const bool sameSize = box.width == picture->width && box.height == picture->height;
+      canvas.Draw(sameSize ? *picture : ScaledPicture(*picture, box.width, box.height), box.x, box.y);
+    } else {
+      canvas.Draw(*picture, 0, 0);
+    }
+    const std::int64_t startMs = FrameStartMs(interval, frame);
+    const std::int64_t durationMs = FrameDurationMs(interval, frameCount, frame, endMs);
+    writeSoundUpTo(SampleAt(startMs + durationMs, kTrackRate));
+    writer.WritePicture(canvas.Pixels(), startMs, durationMs);
+    if (hooks.progress && !hooks.progress(startMs + durationMs, endMs)) return false;
+  }
+  writeSoundUpTo(SampleAt(endMs, kTrackRate));
+  writer.Finish();
+  return true;
+}
+
+}  // namespace kvarbon

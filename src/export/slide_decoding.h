@@ -1,0 +1,17 @@
+#pragma once
+
+#include <optional>
+
+#include "app/core/bytes.h"
+#include "slides/core/slide_picture.h"
+
+namespace kvarbon {
+
+// Decodes a slide file (BMP, JPEG, GIF: the bytes tell which) held in memory;
+// nullopt when it cannot be decoded.
+std::optional<SlidePicture> DecodeSlidePicture(ByteView file);
+
+// `picture` scaled smoothly to `width` x `height`.
+SlidePicture ScaledPicture(const SlidePicture& picture, int width, int height);
+
+}  // namespace kvarbon

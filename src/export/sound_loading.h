@@ -1,0 +1,19 @@
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "app/core/bytes.h"
+#include "export/core/pcm_sound.h"
+
+namespace kvarbon {
+
+// Decodes one sound file of a show, held in memory; nullopt when its encoding
+// is not one the sound output plays.
+std::optional<PcmSound> LoadSound(ByteView wavImage);
+
+// `sound` at `rate` samples per second on `channels` channels, interleaved.
+// Sample 0 stays at time 0, so the sound starts exactly where it is placed.
+std::vector<float> Resample(const PcmSound& sound, int rate, int channels);
+
+}  // namespace kvarbon

@@ -1,0 +1,289 @@
+// zel-export: turns a ZEL show (such as Dest.zel) into an ordinary video file
+// with its sounds, timed as the preview plays it.
+
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/core/file_error.h"
+#include "app/core/file_io.h"
+#include "export/ffmpeg_handles.h"
+#include "export/show_export.h"
+#include "inspect/container_reader.h"
+#include "export/temp_output.h"
+
+#ifndef KVARBON_VERSION
+#define KVARBON_VERSION "unknown"
+#endif
+
+namespace {
+
+namespace fs = std::filesystem;
+using kvarbon::ContainerContents;
+
+constexpr int kExitOk = 0;
+constexpr int kExitContainer = 1;  // the container is malformed or cannot be played
+constexpr int kExitTrouble = 2;    // usage error, or a file that cannot be read or written
+
+constexpr std::string_view kUsage = "Usage: zel-export [--size WxH] [--fit] [--quiet] SHOW.zel OUT\n";
+
+constexpr std::string_view kHelp =
+    "\n"
+    "Turns a ZEL slide show (such as Dest.zel) into a video file with its sounds,\n"
+    "timed as the preview plays it: with a frame interval of T ms, frame k is shown\n"
+    "from (k - 1) * T ms and its sound starts there, to the sample; a new sound cuts\n"
+    "off the one playing. The video lasts as long as the frames, or until the last\n"
+    "sound ends, holding the last frame.\n"
+    "\n"
+    "  OUT            the file to write; its extension chooses the format:\n"
+    "                 .mp4   H.264 video and AAC sound\n"
+    "                 .webm  VP9 video and Opus sound\n"
+    "  --size WxH     scale the video to W x H pixels (even numbers)\n"
+    "  --fit          scale each slide to fit the picture, centred on black;\n"
+    "                 by default every slide is drawn at its own size at the\n"
+    "                 top-left corner over the ones before, as the preview draws\n"
+    "  --quiet        print nothing on standard output\n"
+    "  -h, --help     show this text\n"
+    "  --version      show the version\n"
+    "\n"
+    "The picture is as large as the first slide (rounded up to even sizes). OUT\n"
+    "appears only when it is complete: an interrupted or failed export leaves\n"
+    "nothing behind. Progress is shown when standard output is a terminal.\n"
+    "\n"
+    "Exit status: 0 when the video was written; 1 when the container is malformed\n"
+    "or cannot be played; 2 for a usage error or a file that cannot be read or\n"
+    "written.\n";
+
+struct Options {
+  bool help = false;
+  bool version = false;
+  bool quiet = false;
+  kvarbon::ExportOptions export_;
+  fs::path show;
+  fs::path out;
+};
+
+// "1280x720" as two even positive numbers.
+bool ParseSize(std::string_view text, int& width, int& height) {
+  const std::size_t x = text.find('x');
+  if (x == std::string_view::npos) return false;
+  const auto number = [](std::string_view digits, int& value) {
+    if (digits.empty() || digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string_view::npos) {
+      return false;
+    }
+    value = std::stoi(std::string(digits));
+    return value > 0 && value % 2 == 0;
+  };
+  return number(text.substr(0, x), width) && number(text.substr(x + 1), height);
+}
+
+std::optional<Options> ParseArguments(const std::vector<std::string>& args, std::string& error) {
+  Options options;
+  std::vector<std::string> operands;
+  bool optionsEnded = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+      operands.push_back(arg);
+    } else if (arg == "--") {
+      optionsEnded = true;
+    } else if (arg == "-h" || arg == "--help") {
+      options.help = true;
+      return options;
+    } else if (arg == "--version") {
+      options.version = true;
+      return options;
+    } else if (arg == "--quiet" || arg == "-q") {
+      options.quiet = true;
+    } else if (arg == "--fit") {
+      options.export_.fit = true;
+    } else if (arg == "--size" || arg.starts_with("--size=")) {
+      std::string value;
+      if (arg == "--size") {
+        if (i + 1 == args.size()) {
+          error = "--size needs a size such as 1280x720";
+          return std::nullopt;
+        }
+        value = args[++i];
+      } else {
+        value = arg.substr(std::string_view("--size=").size());
+      }
+      int width = 0;
+      int height = 0;
+      if (!ParseSize(value, width, height)) {
+        error = "--size \"" + value + "\": expected WxH with even numbers, such as 1280x720";
+        return std::nullopt;
+      }
+      options.export_.width = width;
+      options.export_.height = height;
+    } else {
+      error = "unknown option \"" + arg + "\"";
+      return std::nullopt;
+    }
+  }
+  if (operands.size() != 2) {
+    error = operands.size() < 2 ? "expected a show and an output file" : "too many files given";
+    return std::nullopt;
+  }
+  options.show = operands[0];
+  options.out = operands[1];
+  const std::optional<kvarbon::OutputKind> kind = kvarbon::OutputKindOf(options.out);
+  if (!kind) {
+    error = "\"" + options.out.native() + "\": the output must end in .mp4 (H.264 + AAC) or .webm (VP9 + Opus)";
+    return std::nullopt;
+  }
+  options.export_.kind = *kind;
+  return options;
+}
+
+// Set by SIGINT and SIGTERM; the export checks it after every frame.
+volatile std::sig_atomic_t stopSignal = 0;
+
+extern "C" void OnStopSignal(int signal) { stopSignal = signal; }
+
+void CatchStopSignals() {
+  struct sigaction action {};
+  action.sa_handler = OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+// One line of progress, rewritten in place, at most four times a second.
+class ProgressLine {
+ public:
+  explicit ProgressLine(bool shown) : shown_(shown) {}
+  ProgressLine(const ProgressLine&) = delete;
+  ProgressLine& operator=(const ProgressLine&) = delete;
+  ~ProgressLine() { End(); }
+
+  // Ends the line, so what follows starts on a line of its own.
+  void End() {
+    if (drawn_) std::fputs("\n", stdout);
+    drawn_ = false;
+  }
+
+  void Update(std::int64_t doneMs, std::int64_t totalMs) {
+    if (!shown_ || totalMs <= 0) return;
+    const auto now = Clock::now();
+    if (drawn_ && now - last_ < std::chrono::milliseconds(250) && doneMs < totalMs) return;
+    last_ = now;
+    drawn_ = true;
+    const double part = static_cast<double>(doneMs) / static_cast<double>(totalMs);
+    const double elapsed = std::chrono::duration<double>(now - start_).count();
+    const double left = part > 0 ? elapsed * (1 - part) / part : 0;
+    std::fprintf(stdout, "\rzel-export: %3d%%, %.1f of %.1f s of video, about %.0f s left   ",
+                 static_cast<int>(part * 100), static_cast<double>(doneMs) / 1000,
+                 static_cast<double>(totalMs) / 1000, left);
+    std::fflush(stdout);
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  bool shown_;
+  bool drawn_ = false;
+  Clock::time_point start_ = Clock::now();
+  Clock::time_point last_;
+};
+
+void Warn(const fs::path& show, const std::string& text) {
+  std::cerr << "zel-export: warning: " << show.native() << ": " << text << "\n";
+}
+
+// Says where the container's boundaries are only guesses, and which
+// assignments are left out; ambiguities a searching reader would stumble on,
+// but that were settled here, are not worth a word.
+void WarnAboutProblems(const fs::path& show, const ContainerContents& contents) {
+  const auto settled = [&](const std::string& subject) {
+    for (const auto* payloads : {&contents.sounds, &contents.slides}) {
+      for (const kvarbon::MediaPayload& payload : *payloads) {
+        if (kvarbon::PayloadName(payload) == subject) return payload.certain;
+      }
+    }
+    return false;
+  };
+  for (const kvarbon::ContainerProblem& problem : contents.problems) {
+    if (settled(problem.subject)) continue;
+    Warn(show, "offset " + std::to_string(problem.offset) + ": " + problem.subject + ": " + problem.text);
+  }
+}
+
+int Run(const Options& options) {
+  const kvarbon::Bytes bytes = kvarbon::ReadWholeFile(options.show);
+  const ContainerContents contents = kvarbon::ReadContainer(bytes);
+  if (contents.error) {
+    std::cerr << "zel-export: " << options.show.native() << ": malformed container: " << contents.error->Describe()
+              << "\n";
+    return kExitContainer;
+  }
+  WarnAboutProblems(options.show, contents);
+
+  CatchStopSignals();
+  kvarbon::TempOutput output(options.out);
+  ProgressLine progress(!options.quiet && isatty(STDOUT_FILENO) == 1);
+  kvarbon::ExportHooks hooks;
+  hooks.progress = [&](std::int64_t doneMs, std::int64_t totalMs) {
+    progress.Update(doneMs, totalMs);
+    return stopSignal == 0;
+  };
+  hooks.warn = [&](const std::string& text) { Warn(options.show, text); };
+  try {
+    if (!kvarbon::ExportShow(bytes, contents, options.export_, output.Path(), hooks) || stopSignal != 0) {
+      output.Discard();
+      progress.End();
+      // Ended by the signal, as the shell expects of an interrupted program.
+      std::signal(stopSignal, SIG_DFL);
+      std::raise(stopSignal);
+      return kExitTrouble;
+    }
+  } catch (const kvarbon::ShowError& error) {
+    output.Discard();
+    std::cerr << "zel-export: " << options.show.native() << ": " << error.what() << "\n";
+    return kExitContainer;
+  } catch (const kvarbon::MediaError& error) {
+    output.Discard();
+    std::cerr << "zel-export: \"" << options.out.native() << "\": " << error.what() << "\n";
+    return kExitTrouble;
+  }
+  output.Commit();
+  progress.End();
+  if (!options.quiet) std::cout << options.out.native() << ": written\n";
+  return kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  std::string usageError;
+  const std::optional<Options> options = ParseArguments(args, usageError);
+  if (!options) {
+    std::cerr << "zel-export: " << usageError << "\n" << kUsage << "Try 'zel-export --help' for more.\n";
+    return kExitTrouble;
+  }
+  if (options->help) {
+    std::cout << kUsage << kHelp;
+    return kExitOk;
+  }
+  if (options->version) {
+    std::cout << "zel-export " << KVARBON_VERSION << "\n";
+    return kExitOk;
+  }
+  av_log_set_level(AV_LOG_ERROR);
+  try {
+    return Run(*options);
+  } catch (const std::exception& error) {
+    std::cerr << "zel-export: " << error.what() << "\n";
+  }
+  return kExitTrouble;
+}
