@@ -1,0 +1,100 @@
+// The timing of an exported show: frame times, which sound is heard when, the
+// end of the video; and the sound samples a WAV image decodes to.
+
+#include <gtest/gtest.h>
+
+#include "export/core/export_timeline.h"
+#include "export/core/pcm_sound.h"
+#include "support/media_samples.h"
+
+namespace kvarbon {
+namespace {
+
+constexpr int kRate = 48000;
+
+IniEntry Entry(std::uint64_t frame, std::uint64_t sound) { return {0, "", frame, sound}; }
+
+TEST(ExportTimeline, AssignmentsThatNameNothingAreLeftOutAndTheLastOfATwiceAssignedFrameCounts) {
+  const auto sounds = FrameSounds({Entry(1, 0), Entry(0, 0), Entry(3, 1), Entry(3, 0), Entry(4, 2), Entry(9, 0)}, 4, 2);
+  ASSERT_EQ(sounds.size(), 4u);
+  EXPECT_EQ(sounds[0], 0u);
+  EXPECT_FALSE(sounds[1]);
+  EXPECT_EQ(sounds[2], 0u);
+  EXPECT_FALSE(sounds[3]);  // sound 2 does not exist
+}
+
+TEST(ExportTimeline, ANewSoundCutsOffTheOneBeforeAndAFrameWithoutSoundDoesNot) {
+  // T = 33 ms: frame k starts at sample (k - 1) * 33 * 48 exactly.
+  // Frame 1: sound 0 (long), frame 2: none, frame 3: sound 1 (short), frame 5: sound 2 (unplayable, 0 samples).
+  const std::vector<std::optional<std::size_t>> frames = {0, std::nullopt, 1, std::nullopt, 2, std::nullopt};
+  const std::vector<SoundSpan> spans = PlanSounds(33, frames, {100000, 100, 0}, kRate);
+  ASSERT_EQ(spans.size(), 3u);
+  EXPECT_EQ(spans[0].start, 0);
+  EXPECT_EQ(spans[0].length, 2 * 33 * 48);  // heard through frame 2, cut off by frame 3
+  EXPECT_EQ(spans[1].start, 2 * 33 * 48);
+  EXPECT_EQ(spans[1].length, 100);  // ends by itself
+  EXPECT_EQ(spans[2].start, 4 * 33 * 48);
+  EXPECT_EQ(spans[2].length, 0);
+  EXPECT_EQ(VideoEndMs(33, 6, spans, kRate), 6 * 33);
+}
+
+TEST(ExportTimeline, TheVideoRunsOnWhileTheLastSoundPlaysHoldingTheLastFrame) {
+  const std::vector<std::optional<std::size_t>> frames = {std::nullopt, 0};
+  // 1 s + 1 sample from 50 ms: the end rounds up to the next whole millisecond.
+  const std::vector<SoundSpan> spans = PlanSounds(50, frames, {kRate + 1}, kRate);
+  const std::int64_t end = VideoEndMs(50, 2, spans, kRate);
+  EXPECT_EQ(end, 1051);
+  EXPECT_EQ(FrameStartMs(50, 2), 50);
+  EXPECT_EQ(FrameDurationMs(50, 2, 1, end), 50);
+  EXPECT_EQ(FrameDurationMs(50, 2, 2, end), 1001);
+  EXPECT_EQ(VideoEndMs(50, 2, {}, kRate), 100);
+}
+
+TEST(ExportTimeline, TheTrackHoldsEachSoundWhereItIsHeardWhicheverPiecesItIsRenderedIn) {
+  const std::vector<std::vector<float>> sounds = {{1, -1, 2, -2, 3, -3, 4, -4}, {7, 7, 8, 8}};
+  const std::vector<SoundSpan> spans = {{0, 1, 2}, {1, 3, 2}, {0, 7, 4}};
+  std::vector<float> whole(2 * 12);
+  RenderTrack(spans, sounds, 2, 0, whole);
+  const std::vector<float> expected = {0, 0, 1, -1, 2, -2, 7, 7, 8, 8, 0, 0, 0, 0, 1, -1, 2, -2, 3, -3, 4, -4, 0, 0};
+  EXPECT_EQ(whole, expected);
+  std::vector<float> pieces;
+  const std::vector<std::int64_t> bounds = {0, 5, 6, 9, 12};
+  for (std::size_t i = 0; i + 1 < bounds.size(); ++i) {
+    std::vector<float> piece(2 * static_cast<std::size_t>(bounds[i + 1] - bounds[i]));
+    RenderTrack(spans, sounds, 2, bounds[i], piece);
+    pieces.insert(pieces.end(), piece.begin(), piece.end());
+  }
+  EXPECT_EQ(pieces, expected);
+}
+
+TEST(ExportTimeline, FitKeepsTheAspectAndCentres) {
+  const FitBox wide = FitInside(400, 100, 200, 200);
+  EXPECT_EQ(wide.x, 0);
+  EXPECT_EQ(wide.y, 75);
+  EXPECT_EQ(wide.width, 200);
+  EXPECT_EQ(wide.height, 50);
+  const FitBox tall = FitInside(30, 60, 640, 480);
+  EXPECT_EQ(tall.x, 200);
+  EXPECT_EQ(tall.width, 240);
+  EXPECT_EQ(tall.height, 480);
+  EXPECT_EQ(EvenUp(63), 64);
+  EXPECT_EQ(EvenUp(64), 64);
+}
+
+TEST(ExportSounds, EverySampleEncodingDecodesToTheSameScale) {
+  using testing::FormattedWav;
+  const auto decode = [](const Bytes& image) { return ToPcmSound(*ParseWavImage(image)); };
+  const PcmSound u8 = decode(FormattedWav(1, 1, 8, ToBytes(std::string_view("\x80\xC0\x00", 3))));
+  EXPECT_EQ(u8.samples, (std::vector<float>{0.0f, 0.5f, -1.0f}));
+  const PcmSound s16 = decode(FormattedWav(1, 2, 16, ToBytes(std::string_view("\x00\x40\x00\x80", 4)), false, 8000));
+  EXPECT_EQ(s16.channels, 2u);
+  EXPECT_EQ(s16.sampleRate, 8000u);
+  EXPECT_EQ(s16.samples, (std::vector<float>{0.5f, -1.0f}));
+  const PcmSound s24 = decode(FormattedWav(1, 1, 24, ToBytes(std::string_view("\x00\x00\xC0", 3))));
+  EXPECT_EQ(s24.samples, (std::vector<float>{-0.5f}));
+  const PcmSound f32 = decode(FormattedWav(3, 1, 32, ToBytes(std::string_view("\x00\x00\x40\x3F", 4)), true));
+  EXPECT_EQ(f32.samples, (std::vector<float>{0.75f}));
+}
+
+}  // namespace
+}  // namespace kvarbon

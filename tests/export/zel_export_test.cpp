@@ -1,0 +1,245 @@
+// The zel-export program on small real shows: what a reader of the video sees
+// and hears, a malformed container, usage errors, and an interrupted export.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QColor>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <thread>
+
+#include "export/decoded_media.h"
+#include "export/sound_loading.h"
+#include "support/images.h"
+#include "support/media_samples.h"
+#include "support/temp_dir.h"
+
+extern char** environ;
+
+namespace kvarbon {
+namespace {
+
+using testing::DecodedMedia;
+using testing::Put;
+using testing::TempDir;
+
+struct Outcome {
+  int status = -1;
+  std::string output;  // stdout and stderr together
+};
+
+Outcome RunExport(const std::string& arguments) {
+  const std::string command = std::string("'") + KVARBON_ZEL_EXPORT + "' " + arguments + " 2>&1";
+  Outcome outcome;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) return outcome;
+  std::array<char, 4096> buffer;
+  std::size_t read = 0;
+  while ((read = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) outcome.output.append(buffer.data(), read);
+  const int status = ::pclose(pipe);
+  outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return outcome;
+}
+
+std::string Quote(const std::filesystem::path& path) { return "'" + path.native() + "'"; }
+
+Bytes Container(std::string_view speed, std::string_view ini, const std::vector<Bytes>& sounds,
+                const std::vector<Bytes>& slides) {
+  Bytes out;
+  Put(out, "speed");
+  Put(out, speed);
+  Put(out, "\\speedini");
+  Put(out, ini);
+  Put(out, "\\inisound");
+  for (const Bytes& sound : sounds) {
+    Put(out, sound);
+    Put(out, "-|-");
+  }
+  Put(out, "\\soundvideo");
+  for (const Bytes& slide : slides) {
+    Put(out, slide);
+    Put(out, "-|-");
+  }
+  Put(out, "\\video");
+  return out;
+}
+
+// Noise, so that where a sound lies in the track shows unambiguously; smoothed
+// to the low frequencies the codecs keep.
+std::vector<float> Noise(std::size_t count, unsigned seed) {
+  std::mt19937 random(seed);
+  std::uniform_real_distribution<float> value(-1.0f, 1.0f);
+  std::vector<float> samples(count);
+  float smooth = 0;
+  for (float& sample : samples) sample = smooth = 0.8f * smooth + 0.2f * value(random);
+  return samples;
+}
+
+Bytes Pcm16(const std::vector<float>& samples) {
+  Bytes data;
+  for (const float sample : samples) testing::PutLe(data, static_cast<std::uint16_t>(std::lround(sample * 32767)), 2);
+  return data;
+}
+
+Bytes Float32Stereo(const std::vector<float>& samples) {
+  Bytes data;
+  for (const float sample : samples) {
+    for (int channel = 0; channel < 2; ++channel) testing::PutLe(data, std::bit_cast<std::uint32_t>(sample), 4);
+  }
+  return data;
+}
+
+
+bool Near(std::uint32_t pixel, QColor colour, int tolerance = 40) {
+  const QColor got = QColor::fromRgb(pixel);
+  return std::abs(got.red() - colour.red()) <= tolerance && std::abs(got.green() - colour.green()) <= tolerance &&
+         std::abs(got.blue() - colour.blue()) <= tolerance;
+}
+
+std::vector<std::string> Names(const std::filesystem::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Frames of 100 ms: a 63 x 47 red BMP (the video is 64 x 48), a green JPEG, a
+// smaller blue GIF over it, a white BMP. Sound 0 (150 ms at 44.1 kHz mono)
+// starts on frames 1 and 4, sound 1 (300 ms at 48 kHz stereo float) on frame 2:
+// frame 2 cuts sound 0 off at 100 ms, frame 4 cuts sound 1 off at 300 ms, and
+// the video runs on to 450 ms with the last frame while sound 0 ends.
+class ExportedShow : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ExportedShow, ReadersSeeEachFrameAndHearEachSoundFromItsStart) {
+  TempDir dir;
+  const std::vector<float> sound0 = Noise(44100 * 150 / 1000, 1);
+  const std::vector<float> sound1 = Noise(48000 * 300 / 1000, 2);
+  testing::WriteFile(dir / "show.zel",
+                     Container("100", "1=0;2=1;4=0;",
+                               {testing::FormattedWav(1, 1, 16, Pcm16(sound0), false, 44100),
+                                testing::FormattedWav(3, 2, 32, Float32Stereo(sound1), false, 48000)},
+                               {testing::SolidBmp(63, 47, Qt::red), testing::SolidJpeg(64, 48, Qt::green),
+                                testing::SolidGif(32, 24, Qt::blue), testing::SolidBmp(64, 48, Qt::white)}));
+  const std::filesystem::path out = dir / (std::string("out.") + GetParam());
+  const Outcome outcome = RunExport("--quiet " + Quote(dir / "show.zel") + " " + Quote(out));
+  ASSERT_EQ(outcome.status, 0) << outcome.output;
+  EXPECT_EQ(outcome.output, "");
+  EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"out." + std::string(GetParam()), "show.zel"}));
+
+  const DecodedMedia media = testing::DecodeMedia(out);
+  ASSERT_EQ(media.pictures.size(), 4u);
+  for (std::size_t k = 0; k < 4; ++k) {
+    EXPECT_EQ(media.pictures[k].startMs, static_cast<std::int64_t>(k) * 100) << k;
+    EXPECT_EQ(media.pictures[k].width, 64);
+    EXPECT_EQ(media.pictures[k].height, 48);
+  }
+  EXPECT_TRUE(Near(media.pictures[0].At(20, 20), Qt::red));
+  EXPECT_TRUE(Near(media.pictures[1].At(20, 20), Qt::green));
+  EXPECT_TRUE(Near(media.pictures[2].At(10, 10), Qt::blue));
+  EXPECT_TRUE(Near(media.pictures[2].At(50, 40), Qt::green));  // the earlier slide around the smaller one
+  EXPECT_TRUE(Near(media.pictures[3].At(20, 20), Qt::white));
+
+  ASSERT_TRUE(media.hasAudio);
+  EXPECT_EQ(media.audioStart, 0);
+  const std::vector<float> track0 = Resample(PcmSound{44100, 1, sound0}, 48000, 1);
+  // Sample-exact onsets, whatever the codec's start delay.
+  EXPECT_EQ(testing::OnsetOffset(media.audio, 0, track0), 0);
+  EXPECT_EQ(testing::OnsetOffset(media.audio, 4800, sound1), 0);
+  EXPECT_EQ(testing::OnsetOffset(media.audio, 14400, track0), 0);
+  // No mixing: sound 0's rest is gone once sound 1 starts; sound 1's once sound 0 starts again.
+  const std::vector<float> rest0(track0.begin() + 4800, track0.end());
+  const std::vector<float> rest1(sound1.begin() + 9600, sound1.end());
+  EXPECT_GT(testing::Presence(media.audio, 4800, sound1), 0.6);
+  EXPECT_LT(std::abs(testing::Presence(media.audio, 4800, rest0)), 0.1);
+  EXPECT_LT(std::abs(testing::Presence(media.audio, 14400, rest1)), 0.1);
+  EXPECT_GT(testing::Presence(media.audio, 14400, track0), 0.6);
+  // The last frame is held until sound 0 ends at 450 ms. WebM stores no
+  // duration for a video frame (it lasts to the end of the file), and its
+  // file length counts Opus's 6.5 ms start delay in.
+  const bool mp4 = std::string(GetParam()) == "mp4";
+  EXPECT_NEAR(media.durationMs, 450, mp4 ? 0 : 7);
+  if (mp4) {
+    EXPECT_EQ(media.pictures[3].startMs + media.pictures[3].durationMs, 450);
+  }
+  EXPECT_NEAR(static_cast<double>(media.audio.size()), 450 * 48, 1024);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, ExportedShow, ::testing::Values("mp4", "webm"));
+
+TEST(ZelExport, FitAndSizeScaleTheSlidesAndAShowWithoutSoundsHasNoTrack) {
+  TempDir dir;
+  testing::WriteFile(dir / "show.zel", Container("50", "", {testing::FormattedWav(1, 1, 16, Pcm16(Noise(480, 3)))},
+                                                 {testing::SolidBmp(64, 48, Qt::red),
+                                                  testing::SolidGif(16, 24, Qt::blue)}));
+  const Outcome outcome =
+      RunExport("--fit --size 32x24 " + Quote(dir / "show.zel") + " " + Quote(dir / "out.mp4") + " </dev/null");
+  ASSERT_EQ(outcome.status, 0) << outcome.output;
+  EXPECT_EQ(outcome.output.find('\r'), std::string::npos);  // no progress when not on a terminal
+  const DecodedMedia media = testing::DecodeMedia(dir / "out.mp4");
+  EXPECT_FALSE(media.hasAudio);
+  ASSERT_EQ(media.pictures.size(), 2u);
+  EXPECT_EQ(media.pictures[1].width, 32);
+  EXPECT_EQ(media.pictures[1].height, 24);
+  // The 16 x 24 slide fills the height, centred on black.
+  EXPECT_TRUE(Near(media.pictures[1].At(16, 12), Qt::blue));
+  EXPECT_TRUE(Near(media.pictures[1].At(2, 12), Qt::black));
+}
+
+TEST(ZelExport, MalformedContainersAndUsageErrorsLeaveNothing) {
+  TempDir dir;
+  Bytes cut = Container("50", "", {}, {testing::SolidBmp(8, 8, Qt::red), testing::SolidBmp(8, 8, Qt::red)});
+  cut.resize(cut.size() - 3);
+  testing::WriteFile(dir / "cut.zel", cut);
+  const Outcome malformed = RunExport(Quote(dir / "cut.zel") + " " + Quote(dir / "out.mp4"));
+  EXPECT_EQ(malformed.status, 1);
+  EXPECT_NE(malformed.output.find("malformed container: offset "), std::string::npos) << malformed.output;
+
+  const Outcome wrongType = RunExport(Quote(dir / "cut.zel") + " " + Quote(dir / "out.avi"));
+  EXPECT_EQ(wrongType.status, 2);
+  EXPECT_NE(wrongType.output.find(".mp4"), std::string::npos);
+  EXPECT_NE(wrongType.output.find(".webm"), std::string::npos);
+  EXPECT_EQ(RunExport(Quote(dir / "missing.zel") + " " + Quote(dir / "out.mp4")).status, 2);
+  EXPECT_EQ(RunExport("--size 33x24 a.zel b.mp4").status, 2);
+  const Outcome noDir = RunExport(Quote(dir / "cut.zel") + " " + Quote(dir / "no" / "out.mp4"));
+  EXPECT_NE(noDir.status, 0);
+  EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"cut.zel"});
+
+  const Outcome help = RunExport("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.output.find("Usage: zel-export"), std::string::npos);
+  EXPECT_EQ(RunExport("--version").status, 0);
+}
+
+TEST(ZelExport, AnInterruptedExportLeavesNoOutputAndNoTemporaryFile) {
+  TempDir dir;
+  const Bytes slide = testing::SolidJpeg(320, 240, Qt::gray);
+  testing::WriteFile(dir / "long.zel", Container("20", "", {}, std::vector<Bytes>(3000, slide)));
+  const std::string show = (dir / "long.zel").native();
+  const std::string out = (dir / "out.webm").native();
+  std::vector<char*> argv = {const_cast<char*>(KVARBON_ZEL_EXPORT), const_cast<char*>("--quiet"),
+                             const_cast<char*>(show.c_str()), const_cast<char*>(out.c_str()), nullptr};
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawn(&pid, KVARBON_ZEL_EXPORT, nullptr, nullptr, argv.data(), environ), 0);
+  // Interrupt once the temporary file is there, that is, while it is being written.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (Names(dir.path()).size() < 2 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  EXPECT_EQ(Names(dir.path()).size(), 2u);
+  kill(pid, SIGINT);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+  EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"long.zel"});
+}
+
+}  // namespace
+}  // namespace kvarbon
