@@ -70,7 +70,7 @@ MediaWriter::MediaWriter(const std::filesystem::path& file, const WriterSettings
   picture_->height = settings.height;
   Check(av_frame_get_buffer(picture_.get(), 0), "Cannot allocate a picture");
   scaler_.reset(sws_getContext(settings.sourceWidth, settings.sourceHeight, AV_PIX_FMT_BGRA, settings.width,
-                               settings.height, video_.codec->pix_fmt, SWS_BICUBIC | SWS_ACCURATE_RND, nullptr,
+                               settings.height, video_.codec->pix_fmt, SWS_BICUBIC, nullptr,
                                nullptr, nullptr));
   if (!scaler_) throw MediaError("Cannot set up the picture conversion");
 }
@@ -98,8 +98,8 @@ void MediaWriter::OpenVideo(const WriterSettings& settings) {
   if (format_->oformat->flags & AVFMT_GLOBALHEADER) context.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   Dictionary options;
   if (mp4) {
-    options.Set("preset", "veryfast");
-    options.Set("crf", "20");
+    options.Set("preset", "superfast");
+    options.Set("crf", "23");
   } else {
     options.Set("deadline", "realtime");
     options.Set("cpu-used", "8");

@@ -1,5 +1,6 @@
 #include "export/show_export.h"
 
+#include <future>
 #include <vector>
 
 #include "export/core/export_timeline.h"
@@ -42,6 +43,26 @@ Track PlanTrack(ByteView container, const ContainerContents& contents,
   }
   track.spans = PlanSounds(frameInterval, frameSounds, lengths, kTrackRate);
   return track;
+}
+
+// A slide decoded, and with `fit` scaled to fit the canvas, with where its corner goes.
+struct ReadySlide {
+  std::optional<SlidePicture> picture;
+  int x = 0;
+  int y = 0;
+};
+
+ReadySlide PrepareSlide(ByteView file, bool fit, int canvasWidth, int canvasHeight) {
+  ReadySlide ready;
+  ready.picture = DecodeSlidePicture(file);
+  if (!ready.picture || !fit) return ready;
+  const FitBox box = FitInside(ready.picture->width, ready.picture->height, canvasWidth, canvasHeight);
+  if (box.width != ready.picture->width || box.height != ready.picture->height) {
+    ready.picture = ScaledPicture(*ready.picture, box.width, box.height);
+  }
+  ready.x = box.x;
+  ready.y = box.y;
+  return ready;
 }
 
 }  // namespace
@@ -92,20 +113,23 @@ bool ExportShow(ByteView container, const ContainerContents& contents, const Exp
     }
   };
 
+  // The next slide is decoded on another thread while this one is encoded.
+  const auto prepare = [&](std::size_t frame) {
+    return std::async(std::launch::async | std::launch::deferred, PrepareSlide,
+                      PayloadBytes(container, contents.slides[frame - 1]), options.fit, canvas.Width(),
+                      canvas.Height());
+  };
+  std::future<ReadySlide> next = prepare(1);
   for (std::size_t frame = 1; frame <= frameCount; ++frame) {
-    const MediaPayload& slide = contents.slides[frame - 1];
-    std::optional<SlidePicture> picture =
-        frame == 1 ? first : DecodeSlidePicture(PayloadBytes(container, slide));
-    if (!picture) {
+    const ReadySlide ready = next.get();
+    if (frame < frameCount) next = prepare(frame + 1);
+    if (!ready.picture) {
+      const MediaPayload& slide = contents.slides[frame - 1];
       hooks.warn(PayloadName(slide) + " at offset " + std::to_string(slide.offset) +
                  ": cannot be decoded; the picture before it stays");
-    } else if (options.fit) {
-      const FitBox box = FitInside(picture->width, picture->height, canvas.Width(), canvas.Height());
-      canvas.Fill(0);
-      const bool sameSize = box.width == picture->width && box.height == picture->height;
-      canvas.Draw(sameSize ? *picture : ScaledPicture(*picture, box.width, box.height), box.x, box.y);
     } else {
-      canvas.Draw(*picture, 0, 0);
+      if (options.fit) canvas.Fill(0);
+      canvas.Draw(*ready.picture, ready.x, ready.y);
     }
     const std::int64_t startMs = FrameStartMs(interval, frame);
     const std::int64_t durationMs = FrameDurationMs(interval, frameCount, frame, endMs);
