@@ -14,7 +14,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/sdl_sound_output.h"
+#include "app/platform/sdl_sound_output.h"
 #include "bench/figures.h"
 
 namespace {

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "encoding/core/container.h"
-#include "inspect/container_reader.h"
-#include "inspect/marker_scan.h"
+#include "inspect/core/container_reader.h"
+#include "format/core/marker_scan.h"
 
 namespace {
 

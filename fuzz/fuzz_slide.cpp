@@ -15,9 +15,9 @@
 
 #include "app/core/file_error.h"
 #include "slides/core/slide_offsets.h"
-#include "slides/slide_decoder.h"
+#include "slides/platform/qt_slide_decoder.h"
 #include "ui/display_surface.h"
-#include "ui/twips.h"
+#include "slides/core/twips.h"
 
 namespace {
 
@@ -74,21 +74,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::filesystem::path path = "pic/fuzz.bmp";
 
   kvarbon::DisplaySurface& surface = *TheScreen().surface;
-  const QSize canvas = surface.Canvas().size();
+  const kvarbon::PixelSize canvas{surface.Canvas().width(), surface.Canvas().height()};
+  const kvarbon::QtSlideDecoder decoder;
   // Where the corner of a first slide of this outer size lands, as the job rounds it.
   const auto centredAt = [&surface](std::int32_t outerWidthTwips, std::int32_t outerHeightTwips) {
-    return QPoint(kvarbon::TwipsToNearestPixel(kvarbon::CentringOffset(
+    return kvarbon::PixelPoint{kvarbon::TwipsToNearestPixel(kvarbon::CentringOffset(
                       static_cast<float>(surface.OuterWidthTwips()), static_cast<float>(outerWidthTwips))),
                   kvarbon::TwipsToNearestPixel(kvarbon::CentringOffset(
-                      static_cast<float>(surface.OuterHeightTwips()), static_cast<float>(outerHeightTwips))));
+                      static_cast<float>(surface.OuterHeightTwips()), static_cast<float>(outerHeightTwips)))};
   };
   kvarbon::SlideHolder holder;
   try {
     if (!later) {
-      holder = kvarbon::DecodeSlidePart(file, path, [&](QSize full) {
+      holder = decoder.Decode(file, path, [&](kvarbon::PixelSize full) {
         return kvarbon::VisiblePart(
-            full, centredAt(kvarbon::SlideOuterTwips(full.width()), kvarbon::SlideOuterTwips(full.height())),
-            canvas);
+            full, centredAt(kvarbon::SlideOuterTwips(full.width), kvarbon::SlideOuterTwips(full.height)), canvas);
       });
       surface.DrawPicture(holder,
                           kvarbon::CentringOffset(static_cast<float>(surface.OuterWidthTwips()),
@@ -96,15 +96,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                           kvarbon::CentringOffset(static_cast<float>(surface.OuterHeightTwips()),
                                                   static_cast<float>(holder.outerHeightTwips)));
     } else {
-      const QPoint at(kvarbon::TwipsToNearestPixel(x), kvarbon::TwipsToNearestPixel(y));
-      holder = kvarbon::DecodeSlidePart(file, path,
-                                        [&](QSize full) { return kvarbon::VisiblePart(full, at, canvas); });
+      const kvarbon::PixelPoint at{kvarbon::TwipsToNearestPixel(x), kvarbon::TwipsToNearestPixel(y)};
+      holder = decoder.Decode(file, path, [&](kvarbon::PixelSize full) { return kvarbon::VisiblePart(full, at, canvas); });
     }
   } catch (const kvarbon::InputError&) {
     return 0;
   }
   // Only what can fall on the surface is kept.
-  Check(holder.picture.width() <= canvas.width() && holder.picture.height() <= canvas.height());
+  Check(holder.picture.width <= canvas.width && holder.picture.height <= canvas.height);
   Check(holder.outerWidthTwips >= 2 * kvarbon::kPictureBoxBorderPx * kvarbon::kTwipsPerPixel);
   Check(holder.outerHeightTwips >= 2 * kvarbon::kPictureBoxBorderPx * kvarbon::kTwipsPerPixel);
   surface.DrawPicture(holder, x, y);

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/core/wav_image.h"
-#include "app/sdl_voice.h"
+#include "app/platform/sdl_voice.h"
 
 namespace {
 

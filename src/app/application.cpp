@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "app/core/shared_state.h"
-#include "app/sdl_sound_output.h"
+#include "app/platform/sdl_sound_output.h"
 #include "ui/error_boundary.h"
 #include "ui/frm_main.h"
 

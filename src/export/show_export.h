@@ -9,7 +9,7 @@
 
 #include "app/core/bytes.h"
 #include "export/media_writer.h"
-#include "inspect/container_reader.h"
+#include "inspect/core/container_reader.h"
 
 namespace kvarbon {
 

@@ -2,31 +2,34 @@
 
 #include <QPainter>
 
-#include "ui/twips.h"
+#include "slides/core/twips.h"
 
 namespace kvarbon {
 
-DisplaySurface::DisplaySurface(int widthTwips, int heightTwips, QWidget* parent) : QFrame(parent) {
+namespace {
+
+int InnerPixels(int twips) { return TwipsToPixels(twips) - 2 * kPictureBoxBorderPx; }
+
+}  // namespace
+
+DisplaySurface::DisplaySurface(int widthTwips, int heightTwips, QWidget* parent)
+    : QFrame(parent), canvas_(InnerPixels(widthTwips), InnerPixels(heightTwips)) {
   setFrameStyle(QFrame::Panel | QFrame::Sunken);
   setLineWidth(kPictureBoxBorderPx);
-  const int width = TwipsToPixels(widthTwips);
-  const int height = TwipsToPixels(heightTwips);
-  setFixedSize(width, height);
-  canvas_ = QImage(width - 2 * kPictureBoxBorderPx, height - 2 * kPictureBoxBorderPx,
-                   QImage::Format_RGB32);
-  canvas_.fill(Qt::black);
+  setFixedSize(TwipsToPixels(widthTwips), TwipsToPixels(heightTwips));
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void DisplaySurface::DrawPicture(const SlideHolder& holder, std::int32_t xTwips, std::int32_t yTwips) {
   if (!holder.HasPicture()) return;
-  const int x = TwipsToNearestPixel(xTwips) + holder.keptLeft;
-  const int y = TwipsToNearestPixel(yTwips) + holder.keptTop;
-  {
-    QPainter painter(&canvas_);
-    painter.drawImage(QPoint(x, y), holder.picture);
-  }
+  canvas_.Draw(holder.picture, TwipsToNearestPixel(xTwips) + holder.keptLeft,
+               TwipsToNearestPixel(yTwips) + holder.keptTop);
   update();
+}
+
+QImage DisplaySurface::Canvas() const {
+  return QImage(reinterpret_cast<const uchar*>(canvas_.Pixels()), canvas_.Width(), canvas_.Height(),
+                static_cast<qsizetype>(canvas_.Width()) * 4, QImage::Format_RGB32);
 }
 
 std::int32_t DisplaySurface::OuterWidthTwips() const { return width() * kTwipsPerPixel; }
@@ -35,7 +38,7 @@ std::int32_t DisplaySurface::OuterHeightTwips() const { return height() * kTwips
 void DisplaySurface::paintEvent(QPaintEvent* event) {
   QFrame::paintEvent(event);
   QPainter painter(this);
-  painter.drawImage(contentsRect().topLeft(), canvas_);
+  painter.drawImage(contentsRect().topLeft(), Canvas());
 }
 
 }  // namespace kvarbon

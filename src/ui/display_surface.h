@@ -4,12 +4,10 @@
 #include <QImage>
 #include <cstdint>
 
-#include "ui/slide_holder.h"
+#include "preview/core/frame_canvas.h"
+#include "slides/core/slide_holder.h"
 
 namespace kvarbon {
-
-// Width in pixels of the standard single border of every picture box.
-inline constexpr int kPictureBoxBorderPx = 2;
 
 // Picture1, the display surface. It draws onto a kept canvas the size of its
 // inner area, so its drawing survives being covered and uncovered; a repaint
@@ -22,10 +20,12 @@ class DisplaySurface : public QFrame {
 
   // Copies the holder's picture at its own size with its top-left corner at
   // (xTwips, yTwips); what falls outside the surface is clipped. The canvas is
-  // not cleared first. Draws nothing for a holder without a picture.
+  // not cleared first, and the picture is copied, not blended: its transparent
+  // pixels show black. Draws nothing for a holder without a picture.
   void DrawPicture(const SlideHolder& holder, std::int32_t xTwips, std::int32_t yTwips);
 
-  const QImage& Canvas() const { return canvas_; }
+  // The drawing, as an image that refers to the canvas's pixels (valid until the next draw).
+  QImage Canvas() const;
   std::int32_t OuterWidthTwips() const;
   std::int32_t OuterHeightTwips() const;
 
@@ -33,7 +33,7 @@ class DisplaySurface : public QFrame {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  QImage canvas_;
+  FrameCanvas canvas_;
 };
 
 }  // namespace kvarbon

@@ -10,7 +10,9 @@ namespace kvarbon {
 QString ApplicationTitle() { return QStringLiteral("Кварбон"); }
 
 void ShowMessage(QWidget* parent, const QString& text) {
-  QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::Ok, parent);
+  QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), QString(), QMessageBox::Ok, parent);
+  box.setTextFormat(Qt::PlainText);
+  box.setText(text);
   box.exec();
 }
 
@@ -35,6 +37,13 @@ void RunGuarded(QWidget* parent, const std::function<void()>& handler) {
     handler();
   } catch (...) {
     ReportCurrentException(parent);
+  }
+}
+
+void RunIgnoringFailures(const std::function<void()>& handler) noexcept {
+  try {
+    handler();
+  } catch (...) {  // the caller's failures are skipped without a word
   }
 }
 

@@ -10,12 +10,16 @@ namespace kvarbon {
 // The application's title, used by every message box.
 QString ApplicationTitle();
 
-// A plain message box: the text, an OK button only, no icon, the application's title.
+// A plain message box: the text, shown as plain text (never markup, since it
+// holds file names), an OK button only, no icon, the application's title.
 void ShowMessage(QWidget* parent, const QString& text);
 
 // Runs a handler; an exception it throws is shown in a message box and goes no
 // further, so none crosses Qt's event loop. The process goes on.
 void RunGuarded(QWidget* parent, const std::function<void()>& handler);
+
+// Runs a handler that reports nothing: an exception it throws is dropped.
+void RunIgnoringFailures(const std::function<void()>& handler) noexcept;
 
 // Like RunGuarded, but a failure ends the process: the message is shown and
 // printed on stderr, then `endProcess(1)` runs.

@@ -1,6 +1,7 @@
 #include "ui/frm_dialog.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFont>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -12,7 +13,7 @@
 #include <QStyle>
 #include <utility>
 
-#include "ui/twips.h"
+#include "slides/core/twips.h"
 
 namespace kvarbon {
 
@@ -27,10 +28,10 @@ void Place(QWidget* control, int left, int top, int width, int height) {
 
 }  // namespace
 
-FrmDialog::FrmDialog(FrmMain& frmMain)
+FrmDialog::FrmDialog(ProgressJob job)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::MSWindowsFixedSizeDialogHint),
-      frmMain_(frmMain) {
+      job_(std::move(job)) {
   setWindowTitle(QString());
   QFont font(QStringLiteral("DejaVu Sans"));
   font.setStyleHint(QFont::SansSerif);
@@ -58,11 +59,28 @@ FrmDialog::FrmDialog(FrmMain& frmMain)
   }
 }
 
-void FrmDialog::ShowModal() {
+bool FrmDialog::ShowModal() {
   setWindowModality(Qt::ApplicationModal);
   exec();
   if (failure_) std::rethrow_exception(failure_);
+  return ran_;
 }
+
+void FrmDialog::Form_Activate() {
+  try {
+    QCoreApplication::processEvents();
+    ran_ = true;
+    if (job_) job_(*this);
+  } catch (...) {
+    SetFailure(std::current_exception());
+  }
+  Unload();
+}
+
+void FrmDialog::SetText(const std::string& text) { Label1->setText(QString::fromStdString(text)); }
+void FrmDialog::SetMaximum(int maximum) { PB->setMaximum(maximum); }
+void FrmDialog::SetValue(int value) { PB->setValue(value); }
+void FrmDialog::Yield() { QCoreApplication::processEvents(); }
 
 void FrmDialog::Unload() {
   unloading_ = true;

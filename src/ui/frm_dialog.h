@@ -2,26 +2,28 @@
 
 #include <QDialog>
 #include <exception>
+#include <string>
+
+#include "app/core/progress.h"
 
 class QLabel;
 class QProgressBar;
 
 namespace kvarbon {
 
-class FrmMain;
-
 // The modal progress window: one line of text above a progress bar. Created
-// afresh for each showing; when activated it runs the job that DialogMode names
+// afresh for each showing with the job it runs; when activated it runs the job
 // and then unloads itself. The user cannot close it while it is shown.
-class FrmDialog : public QDialog {
+class FrmDialog : public QDialog, private ProgressSink {
   Q_OBJECT
 
  public:
-  explicit FrmDialog(FrmMain& frmMain);
+  explicit FrmDialog(ProgressJob job);
 
-  // Shows the window modally and returns once it has unloaded. A failure of the
-  // job is rethrown here, after the window has gone.
-  void ShowModal();
+  // Shows the window modally and returns once it has unloaded: true if the job
+  // ran. A failure of the job is rethrown here, after the window has gone. The
+  // modal loop can end before the job starts (a quit request): false.
+  bool ShowModal();
 
   // The activation handler: runs the job once per showing.
   void Form_Activate();
@@ -41,8 +43,14 @@ class FrmDialog : public QDialog {
   void reject() override;
 
  private:
-  FrmMain& frmMain_;
+  void SetText(const std::string& text) override;
+  void SetMaximum(int maximum) override;
+  void SetValue(int value) override;
+  void Yield() override;
+
+  ProgressJob job_;
   bool activated_ = false;
+  bool ran_ = false;
   bool unloading_ = false;
   std::exception_ptr failure_;
 };

@@ -23,7 +23,8 @@
 #include "ui/error_boundary.h"
 #include "ui/file_list_box.h"
 #include "ui/panel_box.h"
-#include "ui/twips.h"
+#include "slides/core/twips.h"
+#include "ui/frm_dialog.h"
 
 // The resources live in a static library: register them explicitly, since
 // nothing else pulls their object file in. Registering twice is harmless.
@@ -154,6 +155,11 @@ FrmMain::FrmMain(SharedState& state, SoundOutput& sound, std::filesystem::path w
   setFixedSize(TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips));
 
   CreateControls();
+  // The modules see the window only through the views it implements.
+  transport_ = std::make_unique<Transport>(state_, static_cast<TransportView&>(*this), sound_);
+  editing_ = std::make_unique<SoundEditing>(state_, static_cast<SoundEditingView&>(*this), sound_);
+  encode_ = std::make_unique<EncodeCommand>(workDir_, File1->Source(), File2->Source(), state_,
+                                            static_cast<EncodeView&>(*this));
   WireEvents();
 
   // Centred on the screen; the window is never moved by the program afterwards.
@@ -317,13 +323,18 @@ void FrmMain::WireEvents() {
   const auto guarded = [this](void (FrmMain::*handler)()) {
     return [this, handler] { RunGuarded(this, [this, handler] { (this->*handler)(); }); };
   };
+  // The display and the clock skip what fails and report nothing: a message
+  // box from a running timer would come back every period.
+  const auto silent = [this](void (FrmMain::*handler)()) {
+    return [this, handler] { RunIgnoringFailures([this, handler] { (this->*handler)(); }); };
+  };
 
   // A slide that fails to load ends the process.
   connect(Command3, &QPushButton::clicked, this,
           [this] { RunGuardedOrEnd(this, [this] { Command3_Click(); }, EndProcess); });
-  connect(Slider1, &QSlider::sliderMoved, this, guarded(&FrmMain::Slider1_Scroll));
-  connect(Slider1, &QSlider::valueChanged, this, guarded(&FrmMain::Slider1_Change));
-  connect(Timer1, &QTimer::timeout, this, guarded(&FrmMain::Timer1_Timer));
+  connect(Slider1, &QSlider::sliderMoved, this, silent(&FrmMain::Slider1_Scroll));
+  connect(Slider1, &QSlider::valueChanged, this, silent(&FrmMain::Slider1_Change));
+  connect(Timer1, &QTimer::timeout, this, silent(&FrmMain::Timer1_Timer));
   connect(Command2, &QPushButton::clicked, this, guarded(&FrmMain::Command2_Click));
   for (std::int16_t index = 0; index < static_cast<std::int16_t>(Command4.size()); ++index) {
     connect(Command4[static_cast<std::size_t>(index)], &QPushButton::clicked, this,

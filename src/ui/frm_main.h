@@ -12,8 +12,14 @@
 #include "app/core/file_lists.h"
 #include "app/core/shared_state.h"
 #include "app/core/sound_output.h"
+#include "editing/core/sound_editing.h"
+#include "encoding/core/encode_show.h"
+#include "preview/core/frame_display.h"
+#include "preview/core/transport.h"
+#include "slides/core/load_slides.h"
+#include "slides/core/slide_holder.h"
+#include "slides/platform/qt_slide_decoder.h"
 #include "ui/error_boundary.h"
-#include "ui/slide_holder.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -29,17 +35,17 @@ class DisplaySurface;
 class FileListBox;
 class PanelBox;
 
-// The tool's one working window. Controls keep the names they have in the
-// window's layout; handlers are named after the control and the event, and are
-// defined beside the behaviour they belong to:
-//   Form_Load                                   app/form_load.cpp
-//   Command3_Click                              slides/load_slides_command.cpp
-//   PaintFrame, Slider1_Scroll, Slider1_Change  preview/frame_display.cpp
-//   Timer1_Timer, Command2/4/6_Click            preview/playback_clock.cpp
-//   VScroll1_Change                             preview/speed_selector.cpp
-//   File2_Click, File2_DblClick, Command5_Click editing/sound_assignment.cpp
-//   Command1_Click                              encoding/encode_command.cpp
-class FrmMain : public QWidget {
+// The tool's one working window. It creates and lays out the controls
+// (frm_main.cpp) and wires each control's event to its handler, named after
+// the control and the event (frm_main_events.cpp); each handler hands the event
+// to the module that holds the behaviour. The window shows what the modules
+// ask of it through their view interfaces (frm_main_views.cpp).
+class FrmMain : public QWidget,
+                private TransportView,
+                private FrameView,
+                private SoundEditingView,
+                private SlideLoadingView,
+                private EncodeView {
   Q_OBJECT
 
  public:
@@ -65,11 +71,6 @@ class FrmMain : public QWidget {
   void File2_DblClick();
   void Command5_Click();
   void Command1_Click();
-
-  // The "loading" job, run by the progress window (dialog is the showing window).
-  void RunLoadingJob(class FrmDialog& dialog);
-  // The "compress" job, run by the progress window.
-  void RunCompressJob(class FrmDialog& dialog);
 
   SharedState& State() { return state_; }
   const std::filesystem::path& WorkDir() const { return workDir_; }
@@ -113,10 +114,36 @@ class FrmMain : public QWidget {
   void CreateControls();
   void WireEvents();
 
+  // TransportView
+  int FrameShown() const override;
+  int LastFrame() const override;
+  void ShowFrame(int frame) override;
+  bool RepeatOn() const override;
+  void ShowClock(bool running) override;
+  // FrameView, SoundEditingView
+  void DrawSlide(const SlideHolder& holder, std::int32_t xTwips, std::int32_t yTwips) override;
+  void ShowSoundName(int position) override;
+  void ClearSoundName() override;
+  int SoundCount() const override;
+  int SelectedSound() const override;
+  // SlideLoadingView, EncodeView
+  PixelSize DisplayCanvas() const override;
+  std::int32_t DisplayOuterWidthTwips() const override;
+  std::int32_t DisplayOuterHeightTwips() const override;
+  void SetLastFrame(int frame) override;
+  bool RunInProgressWindow(const ProgressJob& job) override;
+  void ShowMessage(const std::string& text) override;
+  void SlidesLoaded() override;
+  void Yield() override;
+  void SetEncodeEnabled(bool enabled) override;
+
   SharedState& state_;
   SoundOutput& sound_;
   std::filesystem::path workDir_;
-  bool encoding_ = false;  // an encode is running: a second one must not start
+  QtSlideDecoder decoder_;
+  std::unique_ptr<Transport> transport_;
+  std::unique_ptr<SoundEditing> editing_;
+  std::unique_ptr<EncodeCommand> encode_;
 };
 
 }  // namespace kvarbon

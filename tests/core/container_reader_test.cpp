@@ -8,7 +8,7 @@
 #include "app/core/file_lists.h"
 #include "support/media_samples.h"
 #include "encoding/core/container.h"
-#include "inspect/container_reader.h"
+#include "inspect/core/container_reader.h"
 #include "support/temp_dir.h"
 
 namespace kvarbon {
@@ -121,8 +121,8 @@ TEST(ContainerReader, RoundTripOfEncoderOutputWithMarkersInsideTheMedia) {
   FileListSource File2{std::string(kSoundPattern)};
   File1.SetDirectory(dir / "pic");
   File2.SetDirectory(dir / "snd");
-  const ByteChain video = GatherPayloads(File1);
-  const ByteChain sound = GatherPayloads(File2);
+  const ByteChain video = GatherPayloads(File1, MediaSection::kVideo);
+  const ByteChain sound = GatherPayloads(File2, MediaSection::kSound);
   const Bytes bytes = BuildContainer(100, "1=2;4=0;", sound, video).ToBytes();
 
   const ContainerContents contents = ReadContainer(bytes);

@@ -70,8 +70,8 @@ TEST(Container, WorkedExampleIsSixtySevenBytes) {
   WriteAssignmentList(dir / "sound.ini", {"", "0", ""});
   EXPECT_EQ(ReadFile(dir / "sound.ini"), HexBytes({0x32, 0x3D, 0x30, 0x0D, 0x0A}));
 
-  const ByteChain video = GatherPayloads(File1);
-  const ByteChain sound = GatherPayloads(File2);
+  const ByteChain video = GatherPayloads(File1, MediaSection::kVideo);
+  const ByteChain sound = GatherPayloads(File2, MediaSection::kSound);
   const Container container =
       BuildContainer(50, ReadAssignmentList(dir / "sound.ini"), sound, video);
   const Bytes expected = HexBytes({
@@ -103,7 +103,7 @@ TEST(Container, EmptySectionsAndEmptyMediaFiles) {
   WriteFile(dir / "pic" / "2.jpg", "B");
   FileListSource File1{std::string(kSlidePattern)};
   File1.SetDirectory(dir / "pic");
-  const ByteChain video = GatherPayloads(File1);
+  const ByteChain video = GatherPayloads(File1, MediaSection::kVideo);
   const ByteChain noSounds;
   EXPECT_EQ(BuildContainer(1000, "", noSounds, video).ToBytes(),
             ToBytes("speed1000\\speedini\\inisound\\soundvideo-|-B-|-\\video"));
@@ -116,7 +116,7 @@ TEST(Container, GatherCallsBackAfterEachFileInListOrder) {
   FileListSource File2{std::string(kSoundPattern)};
   File2.SetDirectory(dir / "snd");
   std::vector<int> calls;
-  const ByteChain sound = GatherPayloads(File2, [&](int position) { calls.push_back(position); });
+  const ByteChain sound = GatherPayloads(File2, MediaSection::kSound, [&](int position) { calls.push_back(position); });
   EXPECT_EQ(calls, (std::vector<int>{0, 1}));
   EXPECT_EQ(sound.Flatten(), ToBytes("two-|-ten-|-"));
 }
@@ -131,7 +131,7 @@ TEST(Container, AFileGoneSinceListingStopsTheGatherAfterEveryFileBeforeIt) {
   ByteChain video;
   std::vector<int> calls;
   try {
-    GatherPayloadsInto(File1, video, [&](int position) { calls.push_back(position); });
+    GatherPayloadsInto(File1, MediaSection::kVideo, video, [&](int position) { calls.push_back(position); });
     FAIL() << "no error for a removed slide";
   } catch (const FileError& error) {
     EXPECT_EQ(error.path(), dir / "pic" / "4.bmp");
@@ -148,7 +148,7 @@ TEST(Container, MediaHoldingTheSeparatorOrATagAreNamedInOneLineEach) {
   FileListSource File1{std::string(kSlidePattern)};
   File1.SetDirectory(dir / "pic");
   std::vector<std::string> lines;
-  const ByteChain video = GatherPayloads(File1, {}, [&](const std::string& line) { lines.push_back(line); });
+  const ByteChain video = GatherPayloads(File1, MediaSection::kVideo, {}, [&](const std::string& line) { lines.push_back(line); });
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_NE(lines[0].find("2.jpg"), std::string::npos) << lines[0];
   EXPECT_NE(lines[0].find("\"-|-\""), std::string::npos) << lines[0];
@@ -163,7 +163,7 @@ TEST(Container, AllByteValuesPassUnchanged) {
   WriteFile(dir / "pic" / "x.gif", all);
   FileListSource File1{std::string(kSlidePattern)};
   File1.SetDirectory(dir / "pic");
-  ByteChain video = GatherPayloads(File1);
+  ByteChain video = GatherPayloads(File1, MediaSection::kVideo);
   Bytes expected = all;
   for (char c : std::string_view("-|-")) expected.push_back(static_cast<std::byte>(c));
   EXPECT_EQ(video.Flatten(), expected);

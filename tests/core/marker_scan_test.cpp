@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "inspect/marker_scan.h"
+#include "format/core/marker_scan.h"
 
 namespace kvarbon {
 namespace {

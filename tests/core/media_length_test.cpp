@@ -2,8 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "support/media_samples.h"
-#include "inspect/marker_scan.h"
-#include "inspect/media_length.h"
+#include "format/core/marker_scan.h"
+#include "format/core/zel_format.h"
+#include "inspect/core/media_length.h"
 #include "support/temp_dir.h"
 
 namespace kvarbon {
@@ -113,11 +114,28 @@ TEST(MarkerScan, FindsTheSeparatorAndEveryTagWithFirstOffsetAndCount) {
   EXPECT_EQ(MarkersIn(ToBytes("ab\\speed")), (std::vector<std::string>{"speed", "\\speed"}));
 }
 
-TEST(MarkerScan, WarningNamesTheFileAndTheMarkers) {
-  EXPECT_EQ(MarkerWarning("snd/a.wav", ToBytes("clean")), "");
-  const std::string warning = MarkerWarning("pic/\xC0.jpg", ToBytes("..-|-..video"));
-  EXPECT_NE(warning.find("\"pic/\xC0.jpg\""), std::string::npos);
-  EXPECT_NE(warning.find("\"-|-\", \"video\""), std::string::npos);
+// Only what makes a reader that splits by searching go wrong is a hazard.
+TEST(HazardRule, FlagsExactlyWhatMisleadsASearchingReaderInEachSection) {
+  const auto texts = [](std::string_view payload, MediaSection section) {
+    const MediaHazards hazards = FindHazards(AsBytes(payload), section);
+    std::string found;
+    for (const MarkerHit& hit : hazards.markers) found += std::string(hit.marker) + " ";
+    return found + (hazards.endsWithSeparatorStart ? "end" : "");
+  };
+  const std::string_view harmless = "speed\\speed ini\\ini sound -|x -";
+  EXPECT_EQ(texts(harmless, MediaSection::kSound), "");
+  EXPECT_EQ(texts(harmless, MediaSection::kVideo), "");
+  EXPECT_EQ(texts("a\\sound video", MediaSection::kVideo), "");
+  EXPECT_EQ(texts("a\\sound video", MediaSection::kSound), "\\sound video ");
+  EXPECT_EQ(texts("-|-\\video", MediaSection::kVideo), "-|- \\video ");
+  EXPECT_EQ(texts("ends -|", MediaSection::kVideo), "end");
+  EXPECT_EQ(texts("-|", MediaSection::kSound), "end");
+
+  EXPECT_EQ(HazardWarning("snd/a.wav", FindHazards(ToBytes("clean"), MediaSection::kSound)), "");
+  const std::string warning =
+      HazardWarning("pic/\xC0.jpg", FindHazards(ToBytes("..-|-..\\video.-|"), MediaSection::kVideo));
+  EXPECT_NE(warning.find("\"pic/\xC0.jpg\" contains \"-|-\", \"\\video\" and ends in \"-|\""), std::string::npos)
+      << warning;
   EXPECT_EQ(warning.find('\n'), std::string::npos);
 }
 

@@ -136,7 +136,7 @@ TEST(FaultFiles, ASlideChangedBetweenStartUpAndLoading) {
       EXPECT_EQ(messages, QStringList()) << messages.join("\n").toStdString();
       ASSERT_TRUE(show.frm->Picture2[2].HasPicture());
       if (std::string(c.name) == "replaced") {
-        EXPECT_EQ(show.frm->Picture2[2].picture.pixel(0, 0), kBlue.rgb());
+        EXPECT_EQ(show.frm->Picture2[2].picture.Pixel(0, 0), kBlue.rgb());
       }
       EXPECT_EQ(show.Encode(), kSuccess);
       EXPECT_EQ(ReadFile(show.work / "Dest.zel"), show.ExpectedContainer());

@@ -12,7 +12,7 @@
 #include <cmath>
 #include <functional>
 
-#include "app/sdl_sound_output.h"
+#include "app/platform/sdl_sound_output.h"
 #include "gui/fault_fixture.h"
 #include "support/images.h"
 #include "ui/frm_dialog.h"

@@ -158,8 +158,8 @@ TEST(FaultSizes, AHeaderClaimingSixtyThousandSquaredIsAClearErrorWithoutAMemoryB
         // and only that part is held.
         ASSERT_EQ(show.frm->Picture2.size(), 3U);
         const SlideHolder& holder = show.frm->Picture2[first ? 1 : 2];
-        EXPECT_LE(holder.picture.width(), show.frm->Picture1->Canvas().width());
-        EXPECT_LE(holder.picture.height(), show.frm->Picture1->Canvas().height());
+        EXPECT_LE(holder.picture.width, show.frm->Picture1->Canvas().width());
+        EXPECT_LE(holder.picture.height, show.frm->Picture1->Canvas().height());
         EXPECT_EQ(holder.outerWidthTwips, (60000 + 4) * 15);
         continue;
       }

@@ -5,7 +5,8 @@
 #include <climits>
 
 #include "app/core/file_error.h"
-#include "slides/slide_decoder.h"
+#include "slides/core/twips.h"
+#include "slides/platform/qt_slide_decoder.h"
 #include "support/gui_fixture.h"
 #include "support/images.h"
 #include "support/temp_dir.h"
@@ -44,7 +45,7 @@ TEST(FuzzRegression, SlideWhoseOuterWidthInTwipsOverflows) {
     SCOPED_TRACE(keepPart);
     try {
       const SlideHolder holder =
-          keepPart ? DecodeSlidePart(bmp, "pic/wide.bmp", [](QSize) { return QRect(0, 0, 396, 296); })
+          keepPart ? DecodeSlide(bmp, "pic/wide.bmp", PixelRect{0, 0, 396, 296})
                    : DecodeSlide(bmp, "pic/wide.bmp");
       EXPECT_EQ(holder.outerWidthTwips, INT32_MAX);
       EXPECT_EQ(holder.outerHeightTwips, 75);

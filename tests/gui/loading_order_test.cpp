@@ -49,7 +49,7 @@ TEST(LoadingOrder, ManySlidesOfMixedFormatsAndSizesLandInTheirOwnHolders) {
     EXPECT_EQ(holder.outerWidthTwips, (width + 4) * 15) << i;
     ASSERT_TRUE(holder.HasPicture()) << i;
     // Solid pictures: JPEG keeps a solid colour within a step or two.
-    const QColor kept = holder.picture.pixelColor(holder.picture.width() / 2, holder.picture.height() / 2);
+    const QColor kept = QColor::fromRgba(holder.picture.Pixel(holder.picture.width / 2, holder.picture.height / 2));
     EXPECT_NEAR(kept.red(), ColourOf(i).red(), 3) << i;
     EXPECT_NEAR(kept.green(), ColourOf(i).green(), 3) << i;
     EXPECT_NEAR(kept.blue(), ColourOf(i).blue(), 3) << i;

@@ -14,7 +14,7 @@
 #include "ui/display_surface.h"
 #include "ui/file_list_box.h"
 #include "ui/frm_main.h"
-#include "ui/twips.h"
+#include "slides/core/twips.h"
 
 namespace kvarbon::testing {
 
@@ -52,8 +52,9 @@ class PreviewTest : public ::testing::Test {
     frm->File2->Refresh();
     for (const Slide& slide : kSlideList) {
       SlideHolder holder;
-      holder.picture = QImage(slide.width, slide.height, QImage::Format_RGB32);
-      holder.picture.fill(slide.colour);
+      holder.picture.width = slide.width;
+      holder.picture.height = slide.height;
+      holder.picture.pixels.assign(static_cast<std::size_t>(slide.width) * slide.height, slide.colour);
       holder.outerWidthTwips = (slide.width + 2 * kPictureBoxBorderPx) * kTwipsPerPixel;
       holder.outerHeightTwips = (slide.height + 2 * kPictureBoxBorderPx) * kTwipsPerPixel;
       frm->Picture2.push_back(std::move(holder));

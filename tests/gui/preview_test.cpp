@@ -238,23 +238,6 @@ TEST_F(PreviewTest, StepsPastEitherEndStayOnTheEnd) {
   EXPECT_TRUE(messages.texts.isEmpty());
 }
 
-TEST_F(PreviewTest, CurrentFrameStopsAtItsSixteenBitCeiling) {
-  frm->Slider1->setMaximum(40000);
-  state.CurrentFrame = 32767;
-  frm->Command2->click();
-  frm->Timer1_Timer();
-  EXPECT_EQ(state.CurrentFrame, 32767);
-  EXPECT_EQ(frm->Slider1->value(), 32767);
-  EXPECT_EQ(frm->Label2->text(), "32767");
-  EXPECT_TRUE(frm->Timer1->isActive());
-  EXPECT_TRUE(Played().empty());
-
-  frm->Slider1->setMaximum(32767);  // now the ceiling is also the last frame
-  frm->Timer1_Timer();
-  EXPECT_EQ(state.CurrentFrame, 32767);
-  EXPECT_EQ(frm->Slider1->value(), 32767);
-}
-
 // --- Speed selector -------------------------------------------------------
 
 TEST_F(PreviewTest, SpeedFollowsTheLabelText) {

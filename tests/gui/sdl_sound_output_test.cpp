@@ -1,4 +1,4 @@
-#include "app/sdl_sound_output.h"
+#include "app/platform/sdl_sound_output.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>

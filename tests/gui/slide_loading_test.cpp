@@ -111,21 +111,20 @@ TEST(LoadSlides, ALargerFirstSlideGivesNegativeOffsetsAndIsClipped) {
   EXPECT_EQ(Pixel(w, 395, 295), kRed.rgb());
 }
 
-TEST(ProgressWindow, AModeNamingNoJobOnlySetsTheMaximumAndCloses) {
+TEST(ProgressWindow, RunsTheJobItIsGivenAndSaysItRan) {
   ShowFixture show;
-  WriteFile(show.dir / "pic" / "1.bmp", SolidBmp(10, 10, kRed));
-  WriteFile(show.dir / "pic" / "2.bmp", SolidBmp(10, 10, kRed));
-  WriteFile(show.dir / "pic" / "3.bmp", SolidBmp(10, 10, kRed));
   show.Start();
   ProgressRecorder progress;
-  show.state.DialogMode = "Loading";
-  FrmDialog frmDialog(*show.frmMain);
-  frmDialog.ShowModal();
+  FrmDialog frmDialog([](ProgressSink& sink) {
+    sink.SetMaximum(3);
+    sink.SetText("<b>x</b>");
+    sink.SetValue(2);
+  });
+  EXPECT_TRUE(frmDialog.ShowModal());
   ASSERT_EQ(progress.showings.size(), 1u);
   EXPECT_EQ(frmDialog.PB->maximum(), 3);
-  EXPECT_TRUE(progress.showings[0].values.empty());
-  EXPECT_EQ(frmDialog.Label1->text(), "Загрузка слайдов, подождите...");
-  EXPECT_EQ(show.frmMain->Picture2.size(), 1u);
+  EXPECT_EQ(frmDialog.PB->value(), 2);
+  EXPECT_EQ(frmDialog.Label1->text(), "<b>x</b>");
 }
 
 }  // namespace

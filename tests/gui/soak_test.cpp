@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "app/sdl_sound_output.h"
+#include "app/platform/sdl_sound_output.h"
 #include "support/gui_fixture.h"
 #include "ui/file_list_box.h"
 

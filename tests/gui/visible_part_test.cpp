@@ -14,7 +14,7 @@
 #include "support/gui_fixture.h"
 #include "support/images.h"
 #include "ui/display_surface.h"
-#include "ui/twips.h"
+#include "slides/core/twips.h"
 
 namespace kvarbon {
 namespace {
@@ -86,8 +86,8 @@ void ExpectSameAsWholePictures(const std::vector<Slide>& slides, const std::vect
     // The holder reports the whole picture's outer size but keeps at most the surface's worth.
     EXPECT_EQ(holder.outerWidthTwips, (whole.width() + 2 * kPictureBoxBorderPx) * kTwipsPerPixel) << frame;
     EXPECT_EQ(holder.outerHeightTwips, (whole.height() + 2 * kPictureBoxBorderPx) * kTwipsPerPixel) << frame;
-    EXPECT_LE(holder.picture.width(), canvas.width()) << frame;
-    EXPECT_LE(holder.picture.height(), canvas.height()) << frame;
+    EXPECT_LE(holder.picture.width, canvas.width()) << frame;
+    EXPECT_LE(holder.picture.height, canvas.height()) << frame;
   }
   for (const int frame : order) {
     w.Slider1->setValue(frame);

@@ -269,7 +269,7 @@ TEST(MainWindowLayout, SpeedBarRunsFromFiftyAtTheTopToZeroAtTheBottom) {
 
 TEST(ProgressWindowLayout, LayoutAtCreation) {
   MainWindow w;
-  FrmDialog dialog(w.frmMain);
+  FrmDialog dialog(ProgressJob{});
   EXPECT_TRUE(dialog.windowTitle().isEmpty());
   EXPECT_EQ(dialog.size(), QSize(341, 52));
   EXPECT_EQ(dialog.minimumSize(), QSize(341, 52));
@@ -287,7 +287,7 @@ TEST(ProgressWindowLayout, LayoutAtCreation) {
 
 TEST(ProgressWindowLayout, TheUserCannotCloseItWhileTheJobRuns) {
   MainWindow w;
-  FrmDialog dialog(w.frmMain);
+  FrmDialog dialog(ProgressJob{});
   dialog.show();
   QCloseEvent close;
   QApplication::sendEvent(&dialog, &close);

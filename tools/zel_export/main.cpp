@@ -19,7 +19,7 @@
 #include "app/core/file_io.h"
 #include "export/ffmpeg_handles.h"
 #include "export/show_export.h"
-#include "inspect/container_reader.h"
+#include "inspect/core/container_reader.h"
 #include "export/temp_output.h"
 
 #ifndef KVARBON_VERSION

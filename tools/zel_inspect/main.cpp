@@ -13,7 +13,7 @@
 
 #include "app/core/file_error.h"
 #include "app/core/file_io.h"
-#include "inspect/container_reader.h"
+#include "inspect/core/container_reader.h"
 
 namespace {
 

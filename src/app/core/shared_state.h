@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/core/bytes.h"
-#include "encoding/core/byte_chain.h"
+#include "app/core/byte_chain.h"
 
 namespace kvarbon {
 

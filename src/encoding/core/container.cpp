@@ -1,17 +1,12 @@
 #include "encoding/core/container.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "app/core/file_io.h"
 #include "app/core/in_order_jobs.h"
-#include "inspect/marker_scan.h"
 
 namespace kvarbon {
-
-namespace {
-constexpr std::string_view kBetweenSoundAndVideo = "\\soundvideo";
-constexpr std::string_view kVideoEnd = "\\video";
-}  // namespace
 
 void WarnOnStderr(const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); }
 
@@ -23,9 +18,9 @@ struct Payload {
   std::string warning;
 };
 
-Payload ReadPayload(const std::filesystem::path& path, bool scanForMarkers) {
+Payload ReadPayload(const std::filesystem::path& path, std::optional<MediaSection> scanAs) {
   Payload payload{ReadWholeFile(path, kPayloadSeparator.size()), {}};
-  if (scanForMarkers) payload.warning = MarkerWarning(path, payload.bytes);
+  if (scanAs) payload.warning = HazardWarning(path, FindHazards(payload.bytes, *scanAs));
   // The separator goes into the same piece: one allocation per file at most.
   const ByteView separator = AsBytes(kPayloadSeparator);
   payload.bytes.insert(payload.bytes.end(), separator.begin(), separator.end());
@@ -34,11 +29,13 @@ Payload ReadPayload(const std::filesystem::path& path, bool scanForMarkers) {
 
 }  // namespace
 
-void GatherPayloadsInto(const FileListSource& list, ByteChain& section,
+void GatherPayloadsInto(const FileListSource& list, MediaSection kind, ByteChain& section,
                         const std::function<void(int)>& afterEachFile, const MediaWarning& warn) {
   RunInOrder(
       list.Count(), WorkerThreads(), [&list](int position) { return list.PathOf(position); },
-      [scan = static_cast<bool>(warn)](const std::filesystem::path& path) { return ReadPayload(path, scan); },
+      [scan = warn ? std::optional(kind) : std::nullopt](const std::filesystem::path& path) {
+        return ReadPayload(path, scan);
+      },
       [&](int position, Payload payload) {
         if (!payload.warning.empty()) warn(payload.warning);
         section.Append(std::move(payload.bytes));
@@ -46,17 +43,17 @@ void GatherPayloadsInto(const FileListSource& list, ByteChain& section,
       });
 }
 
-ByteChain GatherPayloads(const FileListSource& list, const std::function<void(int)>& afterEachFile,
+ByteChain GatherPayloads(const FileListSource& list, MediaSection kind, const std::function<void(int)>& afterEachFile,
                          const MediaWarning& warn) {
   ByteChain section;
-  GatherPayloadsInto(list, section, afterEachFile, warn);
+  GatherPayloadsInto(list, kind, section, afterEachFile, warn);
   return section;
 }
 
 Container::Container(std::int16_t FrameInterval, const std::string& IniSection,
                      const ByteChain& SoundSection, const ByteChain& VideoSection)
-    : head_("speed" + std::to_string(FrameInterval) + "\\speed" + "ini" + IniSection + "\\ini" +
-            "sound"),
+    : head_(std::string(kSpeedTag) + std::to_string(FrameInterval) + std::string(kSpeedEndTag) +
+            std::string(kIniTag) + IniSection + std::string(kIniEndTag) + std::string(kSoundTag)),
       sound_(SoundSection),
       video_(VideoSection) {}
 
@@ -65,15 +62,15 @@ std::vector<ByteView> Container::Pieces() const {
   pieces.reserve(sound_.Pieces().size() + video_.Pieces().size() + 3);
   pieces.push_back(AsBytes(head_));
   for (const Bytes& piece : sound_.Pieces()) pieces.emplace_back(piece);
-  pieces.push_back(AsBytes(kBetweenSoundAndVideo));
+  pieces.push_back(AsBytes(kBetweenSections));
   for (const Bytes& piece : video_.Pieces()) pieces.emplace_back(piece);
-  pieces.push_back(AsBytes(kVideoEnd));
+  pieces.push_back(AsBytes(kVideoEndTag));
   return pieces;
 }
 
 std::uint64_t Container::Size() const {
-  return head_.size() + sound_.Size() + kBetweenSoundAndVideo.size() + video_.Size() +
-         kVideoEnd.size();
+  return head_.size() + sound_.Size() + kBetweenSections.size() + video_.Size() +
+         kVideoEndTag.size();
 }
 
 Bytes Container::ToBytes() const {

@@ -8,14 +8,13 @@
 
 #include "app/core/bytes.h"
 #include "app/core/file_lists.h"
-#include "encoding/core/byte_chain.h"
+#include "app/core/byte_chain.h"
+#include "format/core/zel_format.h"
 
 namespace kvarbon {
 
 // File name of the container, in the working directory.
 inline constexpr const char* kContainerName = "Dest.zel";
-// Follows every media payload.
-inline constexpr std::string_view kPayloadSeparator = "-|-";
 
 // Receives one line about a media file whose bytes a player may misread.
 using MediaWarning = std::function<void(const std::string&)>;
@@ -23,17 +22,18 @@ using MediaWarning = std::function<void(const std::string&)>;
 void WarnOnStderr(const std::string& line);
 
 // Reads every file of `list` whole and appends its bytes, then "-|-", to
-// `section`, from position 0 to the last. A file whose bytes hold "-|-" or a
-// tag is named through `warn`. `afterEachFile(position)` runs on the calling
+// `section`, from position 0 to the last. A file whose bytes would mislead a
+// reader that splits the container by searching (in a section of `kind`) is
+// named through `warn`. `afterEachFile(position)` runs on the calling
 // thread after each file is appended, before the next one is. Files are read
 // ahead on worker threads; a failing file is reported (FileError) after every
 // file before it has been appended, and nothing after it is.
-void GatherPayloadsInto(const FileListSource& list, ByteChain& section,
+void GatherPayloadsInto(const FileListSource& list, MediaSection kind, ByteChain& section,
                         const std::function<void(int)>& afterEachFile = {},
                         const MediaWarning& warn = WarnOnStderr);
 
 // The same into a new section.
-ByteChain GatherPayloads(const FileListSource& list,
+ByteChain GatherPayloads(const FileListSource& list, MediaSection kind,
                          const std::function<void(int)>& afterEachFile = {},
                          const MediaWarning& warn = WarnOnStderr);
 

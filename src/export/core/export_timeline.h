@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "inspect/container_reader.h"
+#include "inspect/core/container_reader.h"
 
 namespace kvarbon {
 

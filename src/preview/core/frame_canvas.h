@@ -7,18 +7,25 @@
 
 namespace kvarbon {
 
-// What a frame display shows, free of any toolkit.
+// What a frame display shows: a fixed-size picture that each frame is drawn
+// onto and that is never cleared between frames.
 class FrameCanvas {
  public:
-  FrameCanvas(int width, int height);  // all black (0xFF000000)
+  static constexpr std::uint32_t kBlack = 0xFF000000u;
+
+  FrameCanvas(int width, int height);
+
   int Width() const { return width_; }
   int Height() const { return height_; }
-  const std::uint32_t* Pixels() const { return pixels_.data(); }  // row-major 0xFFRRGGBB, Width()*Height()
+  // Row-major 0xFFRRGGBB, Width() * Height() pixels.
+  const std::uint32_t* Pixels() const { return pixels_.data(); }
   std::uint32_t Pixel(int x, int y) const;
   void Fill(std::uint32_t colour);
+
   // Copies `picture` with its top-left corner at (x, y); what falls outside is
-  // clipped; nothing else changes. A plain copy: transparent pixels show black
-  // (the premultiplied colour over black), never what was there before.
+  // clipped and nothing else changes. A plain copy: a transparent pixel shows
+  // its colour over black, never what was drawn there before, so a frame looks
+  // the same whichever frame came before it.
   void Draw(const SlidePicture& picture, int x, int y);
 
  private:

@@ -18,4 +18,10 @@ std::optional<std::int16_t> FrameIntervalForLabel(std::string_view labelText) {
   return std::nullopt;
 }
 
+std::string SelectSpeed(int scrollValue, std::int16_t& FrameInterval) {
+  std::string label = SpeedLabelText(scrollValue);
+  if (const std::optional<std::int16_t> interval = FrameIntervalForLabel(label)) FrameInterval = *interval;
+  return label;
+}
+
 }  // namespace kvarbon

@@ -15,4 +15,9 @@ std::string SpeedLabelText(int scrollValue);
 // up exactly; no value for a text the table does not hold.
 std::optional<std::int16_t> FrameIntervalForLabel(std::string_view labelText);
 
+// A new position of the speed bar: returns the label text it shows, and sets
+// FrameInterval to the label's rate; a text the table lacks (a value between
+// the steps) leaves the rate as it was.
+std::string SelectSpeed(int scrollValue, std::int16_t& FrameInterval);
+
 }  // namespace kvarbon

@@ -5,14 +5,18 @@
 
 namespace kvarbon {
 
-// A decoded slide's pixels, free of any toolkit.
+// A decoded slide's pixels, independent of any toolkit.
 struct SlidePicture {
   int width = 0;
   int height = 0;
-  // Row-major, width * height pixels, 0xAARRGGBB with premultiplied alpha
-  // (the layout of QImage::Format_ARGB32_Premultiplied; opaque pixels have AA = 0xFF).
+  // Row-major, width * height pixels, 0xAARRGGBB with premultiplied alpha (an
+  // opaque pixel has AA = 0xFF), the layout a 32-bit premultiplied image has.
   std::vector<std::uint32_t> pixels;
+
   bool Empty() const { return pixels.empty(); }
+  std::uint32_t Pixel(int x, int y) const {
+    return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
+  }
 };
 
 }  // namespace kvarbon

@@ -1,4 +1,4 @@
-#include "slides/slide_decoder.h"
+#include "slides/platform/qt_slide_decoder.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -9,8 +9,7 @@
 #include <string>
 
 #include "app/core/file_error.h"
-#include "ui/display_surface.h"
-#include "ui/twips.h"
+#include "slides/core/twips.h"
 
 namespace kvarbon {
 
@@ -52,35 +51,48 @@ std::string WhyNotDecoded(const Bytes& file, QSize announced, const QImageReader
   return reader.errorString().toStdString();
 }
 
-}  // namespace
+QRect ToQRect(const PixelRect& rect) { return QRect(rect.x, rect.y, rect.width, rect.height); }
+PixelSize ToPixelSize(QSize size) { return {size.width(), size.height()}; }
 
-std::int32_t SlideOuterTwips(int pixels) {
-  // A header may announce sides whose twips no 32-bit value holds: they stop at its limit.
-  const std::int64_t twips = (static_cast<std::int64_t>(pixels) + 2 * kPictureBoxBorderPx) * kTwipsPerPixel;
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(twips, INT32_MIN, INT32_MAX));
+// The pixels as premultiplied 0xAARRGGBB, an opaque picture with AA = 0xFF.
+SlidePicture ToSlidePicture(const QImage& image) {
+  const QImage converted = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                                         : QImage::Format_RGB32);
+  SlidePicture picture;
+  picture.width = converted.width();
+  picture.height = converted.height();
+  picture.pixels.resize(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height));
+  for (int y = 0; y < picture.height; ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(converted.constScanLine(y));
+    std::uint32_t* out = picture.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width);
+    if (converted.format() == QImage::Format_RGB32) {
+      for (int x = 0; x < picture.width; ++x) out[x] = row[x] | 0xFF000000u;
+    } else {
+      std::copy(row, row + picture.width, out);
+    }
+  }
+  return picture;
 }
 
-std::optional<QSize> AnnouncedSlideSize(const Bytes& file) {
+}  // namespace
+
+std::optional<PixelSize> AnnouncedSlideSize(const Bytes& file) {
   QByteArray data = Wrap(file);
   QBuffer buffer(&data);
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer);
   const QSize size = reader.size();
   if (!size.isValid() || size.isEmpty()) return std::nullopt;
-  return size;
+  return PixelSize{size.width(), size.height()};
 }
 
-QRect VisiblePart(QSize size, QPoint at, QSize canvas) {
-  return QRect(QPoint(0, 0), size).intersected(QRect(-at, canvas));
+SlideHolder DecodeSlide(const Bytes& file, const std::filesystem::path& path, std::optional<PixelRect> keep) {
+  if (!keep) return QtSlideDecoder().Decode(file, path, {});
+  return QtSlideDecoder().Decode(file, path, [&keep](PixelSize) { return *keep; });
 }
 
-SlideHolder DecodeSlide(const Bytes& file, const std::filesystem::path& path, std::optional<QRect> keep) {
-  if (!keep) return DecodeSlidePart(file, path, {});
-  return DecodeSlidePart(file, path, [&keep](QSize) { return *keep; });
-}
-
-SlideHolder DecodeSlidePart(const Bytes& file, const std::filesystem::path& path,
-                            const std::function<QRect(QSize)>& keepFor) {
+SlideHolder QtSlideDecoder::Decode(const Bytes& file, const std::filesystem::path& path,
+                                   const KeepPart& keepFor) const {
   QByteArray data = Wrap(file);
   QBuffer buffer(&data);
   buffer.open(QIODevice::ReadOnly);
@@ -96,7 +108,8 @@ SlideHolder DecodeSlidePart(const Bytes& file, const std::filesystem::path& path
   QImage picture;
   QSize full;
   QPoint keptAt;
-  const QRect part = keepFor && announced.isValid() ? keepFor(announced).intersected(QRect(QPoint(0, 0), announced))
+  const QRect part = keepFor && announced.isValid() ? ToQRect(keepFor(ToPixelSize(announced)))
+                                                          .intersected(QRect(QPoint(0, 0), announced))
                                                     : QRect();
   if (!part.isEmpty() && reader.supportsOption(QImageIOHandler::ClipRect)) {
     // Decode only the part that can be seen. Qt's JPEG reader stops after the
@@ -112,18 +125,16 @@ SlideHolder DecodeSlidePart(const Bytes& file, const std::filesystem::path& path
     if (picture.isNull()) fail();
     full = picture.size();
     if (keepFor) {
-      const QRect visible = keepFor(full).intersected(picture.rect());
+      const QRect visible = ToQRect(keepFor(ToPixelSize(full))).intersected(picture.rect());
       picture = visible.isEmpty() ? QImage() : picture.copy(visible);
       keptAt = visible.topLeft();
     }
   }
   if (!picture.isNull()) {
-    picture = picture.convertToFormat(picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                                : QImage::Format_RGB32);
+    holder.picture = ToSlidePicture(picture);
     holder.keptLeft = keptAt.x();
     holder.keptTop = keptAt.y();
   }
-  holder.picture = std::move(picture);
   holder.outerWidthTwips = SlideOuterTwips(full.width());
   holder.outerHeightTwips = SlideOuterTwips(full.height());
   return holder;

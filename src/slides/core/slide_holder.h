@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QImage>
 #include <cstdint>
+
+#include "slides/core/slide_picture.h"
 
 namespace kvarbon {
 
@@ -9,7 +10,7 @@ namespace kvarbon {
 // size, in twips, that the box holding it reports (the picture plus the box's
 // border on each side, the same border the display surface has).
 struct SlideHolder {
-  QImage picture;  // null: the element holds no picture
+  SlidePicture picture;  // empty: the element holds no picture
   std::int32_t outerWidthTwips = 0;
   std::int32_t outerHeightTwips = 0;
   // The offset, in pixels of the picture, of the part kept in `picture` when only
@@ -17,7 +18,7 @@ struct SlideHolder {
   std::int32_t keptLeft = 0;
   std::int32_t keptTop = 0;
 
-  bool HasPicture() const { return !picture.isNull(); }
+  bool HasPicture() const { return !picture.Empty(); }
 };
 
 }  // namespace kvarbon

@@ -1,4 +1,4 @@
-#include "inspect/container_reader.h"
+#include "inspect/core/container_reader.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,15 +6,14 @@
 #include <functional>
 #include <set>
 
-#include "encoding/core/container.h"
+#include "format/core/marker_scan.h"
+#include "format/core/zel_format.h"
 
 namespace kvarbon {
 namespace {
 
 constexpr std::string_view kSeparator = kPayloadSeparator;
-// "\sound" directly followed by "video": the one place one media section meets the next.
-constexpr std::string_view kBetweenSections = "\\soundvideo";
-constexpr std::string_view kVideoEnd = "\\video";
+constexpr std::string_view kVideoEnd = kVideoEndTag;
 
 bool HasText(ByteView bytes, std::size_t at, std::string_view text) {
   return at <= bytes.size() && text.size() <= bytes.size() - at &&
@@ -282,7 +281,6 @@ class Reader {
       if (isEnd(last + kSeparator.size())) {
         chosen = last;
         payload.notes.push_back(run + "; the section's end settles that it ends in \"-|\"");
-        endsInSeparatorRun_.push_back(chosen);
       } else {
         piece.mayEndLater = true;
         payload.notes.push_back(run + ": it may end " + std::to_string(last - *first) + " bytes later");
@@ -349,9 +347,10 @@ class Reader {
                   NameOf(section, firstNumber + static_cast<int>(*firstUnsure)));
     }
     for (Piece& piece : pieces) {
-      piece.payload.markers = FindMarkers(PayloadBytes(bytes_, piece.payload));
+      const ByteView payloadBytes = PayloadBytes(bytes_, piece.payload);
+      piece.payload.markers = FindMarkers(payloadBytes);
       const std::size_t end = piece.payload.offset + piece.payload.size;
-      if (std::find(endsInSeparatorRun_.begin(), endsInSeparatorRun_.end(), end) != endsInSeparatorRun_.end()) {
+      if (EndMisleads(payloadBytes)) {
         Problem(end - 2, NameOf(section, piece.payload.number),
                 "it ends in \"-|\", so with its separator it reads \"-|-|-\" at offset " +
                     std::to_string(end - 2) + ": a reader that splits at the first \"-|-\" cuts it short");
@@ -390,13 +389,12 @@ class Reader {
   // Marker texts in a payload that mislead a reader searching forward from it:
   // the separator, and the tags that end its section or start a later one.
   void ReportMarkers(const MediaPayload& payload) {
-    const bool isSound = payload.section == PayloadSection::kSound;
+    const MediaSection section =
+        payload.section == PayloadSection::kSound ? MediaSection::kSound : MediaSection::kVideo;
     std::string found;
     std::optional<std::size_t> firstAt;
     for (const MarkerHit& hit : payload.markers) {
-      const bool misleads = hit.marker == kSeparator || hit.marker == "\\video" ||
-                            (isSound && (hit.marker == "\\sound" || hit.marker == "video"));
-      if (!misleads) continue;
+      if (!MarkerMisleads(hit.marker, section)) continue;
       const std::size_t at = payload.offset + hit.first;
       if (!firstAt) firstAt = at;
       found += (found.empty() ? "" : ", ") + Quoted(hit.marker) + " at offset " + std::to_string(at);
@@ -441,8 +439,6 @@ class Reader {
 
   ByteView bytes_;
   ContainerContents& out_;
-  // Ends of payloads whose last bytes and separator read "-|-|-".
-  std::vector<std::size_t> endsInSeparatorRun_;
 };
 
 }  // namespace

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "app/core/bytes.h"
-#include "inspect/marker_scan.h"
-#include "inspect/media_length.h"
+#include "format/core/marker_scan.h"
+#include "inspect/core/media_length.h"
 
 namespace kvarbon {
 

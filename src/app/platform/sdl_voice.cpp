@@ -1,4 +1,4 @@
-#include "app/sdl_voice.h"
+#include "app/platform/sdl_voice.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,4 +1,4 @@
-#include "inspect/media_length.h"
+#include "inspect/core/media_length.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "inspect/marker_scan.h"
+#include "format/core/marker_scan.h"
 
 #include <cstdint>
 #include <cstring>
@@ -75,18 +75,6 @@ std::vector<std::string> MarkersIn(ByteView bytes) {
   std::vector<std::string> texts;
   for (const MarkerHit& hit : FindMarkers(bytes)) texts.emplace_back(hit.marker);
   return texts;
-}
-
-std::string MarkerWarning(const std::filesystem::path& path, ByteView bytes) {
-  const std::vector<std::string> markers = MarkersIn(bytes);
-  if (markers.empty()) return {};
-  std::string line = "warning: \"" + path.native() + "\" contains ";
-  for (std::size_t i = 0; i < markers.size(); ++i) {
-    if (i > 0) line += ", ";
-    line += "\"" + markers[i] + "\"";
-  }
-  line += "; a player that splits the container by searching for these texts may misread the show";
-  return line;
 }
 
 }  // namespace kvarbon

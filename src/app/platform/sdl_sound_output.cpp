@@ -1,4 +1,4 @@
-#include "app/sdl_sound_output.h"
+#include "app/platform/sdl_sound_output.h"
 
 #include <SDL.h>
 
@@ -7,7 +7,7 @@
 #include <memory>
 #include <utility>
 
-#include "app/sdl_voice.h"
+#include "app/platform/sdl_voice.h"
 
 namespace kvarbon {
 namespace {

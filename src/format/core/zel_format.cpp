@@ -1,0 +1,37 @@
+#include "format/core/zel_format.h"
+
+#include "format/core/marker_scan.h"
+
+namespace kvarbon {
+
+bool MarkerMisleads(std::string_view marker, MediaSection section) {
+  if (marker == kPayloadSeparator || marker == kVideoEndTag) return true;
+  return section == MediaSection::kSound && (marker == kSoundEndTag || marker == kVideoTag);
+}
+
+bool EndMisleads(ByteView payload) {
+  const std::string_view text = AsText(payload);
+  return text.size() >= 2 && text.substr(text.size() - 2) == kPayloadSeparator.substr(0, 2);
+}
+
+MediaHazards FindHazards(ByteView payload, MediaSection section) {
+  MediaHazards hazards;
+  for (const MarkerHit& hit : FindMarkers(payload)) {
+    if (MarkerMisleads(hit.marker, section)) hazards.markers.push_back(hit);
+  }
+  hazards.endsWithSeparatorStart = EndMisleads(payload);
+  return hazards;
+}
+
+std::string HazardWarning(const std::filesystem::path& path, const MediaHazards& hazards) {
+  if (!hazards.Any()) return {};
+  std::string what;
+  for (const MarkerHit& hit : hazards.markers) {
+    what += (what.empty() ? "contains \"" : ", \"") + std::string(hit.marker) + "\"";
+  }
+  if (hazards.endsWithSeparatorStart) what += std::string(what.empty() ? "" : " and ") + "ends in \"-|\"";
+  return "warning: \"" + path.native() + "\" " + what +
+         "; a player that splits the container by searching for its marker texts may misread the show";
+}
+
+}  // namespace kvarbon

@@ -1,0 +1,51 @@
+#include "preview/core/frame_display.h"
+
+#include <optional>
+
+#include "preview/core/frame_sound.h"
+
+namespace kvarbon {
+
+namespace {
+
+template <typename Step>
+void Skipping(Step&& step) noexcept {
+  try {
+    step();
+  } catch (...) {  // a failing step is skipped: the display reports nothing
+  }
+}
+
+}  // namespace
+
+void PaintFrame(int frame, const std::vector<SlideHolder>& Picture2, const SharedState& state, FrameView& view,
+                SoundOutput& sound) noexcept {
+  // 1. The slide, at its own size, over whatever the surface shows.
+  Skipping([&] {
+    if (const std::optional<std::size_t> holder = FrameHolderIndex(frame, Picture2.size())) {
+      view.DrawSlide(Picture2[*holder], state.SlideOffsetX, state.SlideOffsetY);
+    }
+  });
+  // 2. The sound's name.
+  Skipping([&] {
+    const FrameSoundName name = FrameSoundNameFor(state.SlideSoundTable, frame, view.SoundCount());
+    switch (name.action) {
+      case FrameSoundName::Action::Keep:
+        break;
+      case FrameSoundName::Action::Clear:
+        view.ClearSoundName();
+        break;
+      case FrameSoundName::Action::Show:
+        view.ShowSoundName(name.position);
+        break;
+    }
+  });
+  // 3. The sound; a frame without one leaves an earlier sound playing.
+  Skipping([&] {
+    if (const std::optional<ByteView> clip = FrameSoundFor(state.SlideSoundTable, state.SoundBank, frame)) {
+      sound.Play(*clip);
+    }
+  });
+}
+
+}  // namespace kvarbon

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "app/core/shared_state.h"
+#include "app/core/sound_output.h"
+#include "slides/core/slide_holder.h"
+
+namespace kvarbon {
+
+// What showing a frame needs of the window.
+class FrameView {
+ public:
+  virtual ~FrameView() = default;
+  // Draws a holder's picture at its own size with its corner at (xTwips, yTwips).
+  virtual void DrawSlide(const SlideHolder& holder, std::int32_t xTwips, std::int32_t yTwips) = 0;
+  // The sound-name label: the name of sound list entry `position`, or nothing.
+  virtual void ShowSoundName(int position) = 0;
+  virtual void ClearSoundName() = 0;
+  // Entries in the sound list.
+  virtual int SoundCount() const = 0;
+};
+
+// Shows frame `frame`: draws its slide from the decoded holders, names its
+// sound and starts it. Reads no file and decodes nothing, since it runs on
+// every scroll and every tick. Every lookup is bounds-checked; a step that
+// finds nothing, or fails, is skipped and the next one runs.
+void PaintFrame(int frame, const std::vector<SlideHolder>& Picture2, const SharedState& state, FrameView& view,
+                SoundOutput& sound) noexcept;
+
+}  // namespace kvarbon

@@ -1,0 +1,82 @@
+#include "slides/core/load_slides.h"
+
+#include <utility>
+
+#include "app/core/file_io.h"
+#include "app/core/in_order_jobs.h"
+#include "slides/core/slide_offsets.h"
+#include "slides/core/twips.h"
+
+namespace kvarbon {
+
+void LoadSlides(const FileListSource& slides, const SlideDecoder& decoder, std::vector<SlideHolder>& Picture2,
+                SharedState& state, SlideLoadingView& view) {
+  if (slides.Count() < 2) {
+    view.ShowMessage("Слайдов не найдено.");
+    return;
+  }
+  view.SetLastFrame(slides.Count());
+  state.DialogMode = "loading";
+  const bool ran = view.RunInProgressWindow(
+      [&](ProgressSink& progress) { RunLoadingJob(slides, decoder, Picture2, state, view, progress); });
+  if (ran) view.SlidesLoaded();
+}
+
+void RunLoadingJob(const FileListSource& slides, const SlideDecoder& decoder, std::vector<SlideHolder>& Picture2,
+                   SharedState& state, SlideLoadingView& view, ProgressSink& progress) {
+  progress.SetMaximum(slides.Count());
+  progress.SetText("Загрузка слайдов...");
+  const int n = slides.Count();
+  const PixelSize canvas = view.DisplayCanvas();
+  const auto displayWidth = static_cast<float>(view.DisplayOuterWidthTwips());
+  const auto displayHeight = static_cast<float>(view.DisplayOuterHeightTwips());
+  // Where a slide's corner lands on the canvas when the first slide has this
+  // outer size: the same rounding as the offsets below.
+  const auto drawAtFor = [&](std::int32_t outerWidthTwips, std::int32_t outerHeightTwips) {
+    return PixelPoint{TwipsToNearestPixel(CentringOffset(displayWidth, static_cast<float>(outerWidthTwips))),
+                      TwipsToNearestPixel(CentringOffset(displayHeight, static_cast<float>(outerHeightTwips)))};
+  };
+
+  // Every frame is drawn at the first slide's offsets on a surface that never
+  // changes size, so each holder keeps only the part that can ever be seen.
+  // The first slide fixes that place; it is decoded here, before the others.
+  PixelPoint drawAt;
+  if (n > 0) {
+    const std::filesystem::path path = slides.PathOf(0);
+    const Bytes file = ReadWholeFile(path);
+    SlideHolder first = decoder.Decode(file, path, [&](PixelSize full) {
+      return VisiblePart(full, drawAtFor(SlideOuterTwips(full.width), SlideOuterTwips(full.height)), canvas);
+    });
+    drawAt = drawAtFor(first.outerWidthTwips, first.outerHeightTwips);
+    Picture2.push_back(std::move(first));
+    progress.SetValue(0);
+  }
+
+  // The others are decoded on worker threads, several at a time, while this
+  // thread reads the files one by one and hands the holders over in slide
+  // order; a slide that fails is reported after every slide before it is in.
+  const KeepPart keepFor = [drawAt, canvas](PixelSize full) { return VisiblePart(full, drawAt, canvas); };
+  struct SlideFile {
+    std::filesystem::path path;
+    Bytes bytes;
+  };
+  RunInOrder(
+      n - 1, WorkerThreads(),
+      [&slides](int k) {
+        std::filesystem::path path = slides.PathOf(k + 1);
+        Bytes bytes = ReadWholeFile(path);
+        return SlideFile{std::move(path), std::move(bytes)};
+      },
+      [&decoder, &keepFor](const SlideFile& file) { return decoder.Decode(file.bytes, file.path, keepFor); },
+      [&](int k, SlideHolder holder) {
+        Picture2.push_back(std::move(holder));
+        progress.SetValue(k + 1);
+      });
+
+  state.SlideOffsetX = CentringOffset(displayWidth, static_cast<float>(Picture2.at(1).outerWidthTwips));
+  state.SlideOffsetY = CentringOffset(displayHeight, static_cast<float>(Picture2.at(1).outerHeightTwips));
+  view.DrawSlide(Picture2.at(1), state.SlideOffsetX, state.SlideOffsetY);
+  view.SetLastFrame(static_cast<int>(Picture2.size()) - 1);
+}
+
+}  // namespace kvarbon
