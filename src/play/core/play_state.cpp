@@ -1,0 +1,36 @@
+#include "play/core/play_state.h"
+
+#include <limits>
+
+#include "export/core/export_timeline.h"
+#include "preview/core/frame_sound.h"
+
+namespace kvarbon {
+
+std::optional<std::string> FillSharedState(ByteView container, const ContainerContents& contents,
+                                           SharedState& state) {
+  if (!contents.frameInterval || *contents.frameInterval <= 0 ||
+      *contents.frameInterval > std::numeric_limits<std::int16_t>::max()) {
+    return "offset " + std::to_string(contents.speedOffset) + ": the frame interval \"" + contents.speedText +
+           "\" is not a playable number of milliseconds";
+  }
+  state.FrameInterval = static_cast<std::int16_t>(*contents.frameInterval);
+  state.CurrentFrame = 0;
+
+  const std::size_t soundCount = std::min<std::size_t>(contents.sounds.size(), std::numeric_limits<std::int16_t>::max());
+  state.SoundBank.clear();
+  for (std::size_t s = 0; s < soundCount; ++s) {
+    const ByteView bytes = PayloadBytes(container, contents.sounds[s]);
+    state.SoundBank.emplace_back(bytes.begin(), bytes.end());
+  }
+  state.SoundBank.emplace_back();
+
+  state.SlideSoundTable.assign(contents.slides.size() + 1, std::string());
+  const auto sounds = FrameSounds(contents.entries, contents.slides.size(), soundCount);
+  for (std::size_t k = 0; k < sounds.size(); ++k) {
+    if (sounds[k]) state.SlideSoundTable[k] = SoundPositionText(static_cast<std::int16_t>(*sounds[k]));
+  }
+  return std::nullopt;
+}
+
+}  // namespace kvarbon

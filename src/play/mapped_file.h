@@ -1,0 +1,29 @@
+#pragma once
+
+#include <filesystem>
+
+#include "app/core/bytes.h"
+
+namespace kvarbon {
+
+// A file's bytes mapped read-only into memory: the pages come from the file
+// as they are read and can be dropped again, so a large show does not stay
+// resident. Files that cannot be mapped (a pipe, an empty file) are read whole.
+class MappedFile {
+ public:
+  // Throws FileError naming `path`.
+  explicit MappedFile(const std::filesystem::path& path);
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+  ~MappedFile();
+
+  ByteView View() const { return view_; }
+
+ private:
+  void* mapping_ = nullptr;
+  std::size_t mappedSize_ = 0;
+  Bytes copy_;
+  ByteView view_;
+};
+
+}  // namespace kvarbon

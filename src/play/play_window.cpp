@@ -1,0 +1,175 @@
+#include "play/play_window.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "export/core/export_timeline.h"
+#include "export/slide_decoding.h"
+#include "preview/core/frame_sound.h"
+
+namespace kvarbon {
+namespace {
+
+// The canvas takes the first slide's size, rounded up to even as the exporter's video does.
+FrameCanvas CanvasFor(ByteView container, const ContainerContents& contents) {
+  if (contents.slides.empty()) return FrameCanvas(2, 2);
+  const std::optional<SlidePicture> first = DecodeSlidePicture(PayloadBytes(container, contents.slides.front()));
+  if (!first || first->Empty()) return FrameCanvas(2, 2);
+  return FrameCanvas(EvenUp(first->width), EvenUp(first->height));
+}
+
+}  // namespace
+
+CanvasView::CanvasView(const FrameCanvas& canvas, QWidget* parent) : QWidget(parent), canvas_(canvas) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMinimumSize(160, 120);
+}
+
+void CanvasView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), Qt::black);
+  const QImage image(reinterpret_cast<const uchar*>(canvas_.Pixels()), canvas_.Width(), canvas_.Height(),
+                     static_cast<qsizetype>(canvas_.Width()) * 4, QImage::Format_RGB32);
+  const FitBox box = FitInside(canvas_.Width(), canvas_.Height(), width(), height());
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  painter.drawImage(QRect(box.x, box.y, box.width, box.height), image);
+}
+
+PlayWindow::PlayWindow(ByteView container, const ContainerContents& contents, SharedState& state,
+                       SoundOutput& sound, const QString& title)
+    : container_(container),
+      contents_(contents),
+      state_(state),
+      sound_(sound),
+      canvas_(CanvasFor(container, contents)),
+      transport_(state, *this, sound),
+      view_(new CanvasView(canvas_, this)),
+      frameLabel_(new QLabel(this)) {
+  setWindowTitle(title);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(view_, 1);
+  layout->addWidget(frameLabel_);
+  frameLabel_->setContentsMargins(6, 2, 6, 2);
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Window, Qt::black);
+  palette.setColor(QPalette::WindowText, Qt::lightGray);
+  setPalette(palette);
+  setAutoFillBackground(true);
+  resize(std::clamp(canvas_.Width(), 320, 1280), std::clamp(canvas_.Height(), 240, 720) + 24);
+
+  timer_.setTimerType(Qt::PreciseTimer);
+  timer_.setInterval(state_.FrameInterval);
+  connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
+}
+
+int PlayWindow::LastFrame() const { return static_cast<int>(std::min<std::size_t>(contents_.slides.size(), 32767)); }
+
+std::optional<SlidePicture> PlayWindow::Decode(int frame) const {
+  return DecodeSlidePicture(PayloadBytes(container_, contents_.slides[static_cast<std::size_t>(frame - 1)]));
+}
+
+void PlayWindow::Prefetch(int frame) {
+  if (frame < 1 || frame > LastFrame() || frame == prefetched_) return;
+  prefetched_ = frame;
+  next_ = std::async(std::launch::async | std::launch::deferred, [this, frame] { return Decode(frame); });
+}
+
+// As the preview's slider: the value stays within 1 .. the last frame, and
+// only a changed value draws the frame and starts its sound.
+void PlayWindow::ShowFrame(int frame) {
+  const int value = std::clamp(frame, 1, std::max(LastFrame(), 1));
+  if (value == frameShown_ || LastFrame() == 0) return;
+  frameShown_ = value;
+  std::optional<SlidePicture> picture;
+  if (prefetched_ == value && next_.valid()) {
+    picture = next_.get();
+  } else {
+    if (next_.valid()) next_.wait();
+    picture = Decode(value);
+  }
+  prefetched_ = 0;
+  if (picture) canvas_.Draw(*picture, 0, 0);
+  if (const std::optional<ByteView> sound = FrameSoundFor(state_.SlideSoundTable, state_.SoundBank, value)) {
+    sound_.Play(*sound);
+  }
+  frameLabel_->setText(QString::number(value) + " / " + QString::number(LastFrame()));
+  view_->repaint();
+  if (transport_.Playing() || ticking_) Prefetch(value + 1);
+}
+
+void PlayWindow::ShowClock(bool running) {
+  if (running) {
+    timer_.start();
+  } else {
+    timer_.stop();
+    ended_ = ticking_;
+  }
+}
+
+void PlayWindow::Tick() {
+  ticking_ = true;
+  transport_.Tick();
+  ticking_ = false;
+}
+
+void PlayWindow::PlayFromStart() {
+  ended_ = false;
+  transport_.Stop();
+  Tick();
+  transport_.PlayPause();
+}
+
+void PlayWindow::keyPressEvent(QKeyEvent* event) {
+  // The transport reports nothing it could recover from here; a key that fails does nothing.
+  try {
+    HandleKey(event);
+  } catch (const std::exception&) {
+  }
+}
+
+void PlayWindow::HandleKey(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Space:
+      if (!transport_.Playing() && ended_) {
+        PlayFromStart();
+      } else {
+        transport_.PlayPause();
+      }
+      break;
+    case Qt::Key_Right:
+      ended_ = false;
+      transport_.Step(0);
+      break;
+    case Qt::Key_Left:
+      ended_ = false;
+      transport_.Step(1);
+      break;
+    case Qt::Key_Home:
+      if (transport_.Playing()) {
+        PlayFromStart();
+      } else {
+        ended_ = false;
+        transport_.Stop();
+      }
+      break;
+    case Qt::Key_F11:
+      setWindowState(windowState() ^ Qt::WindowFullScreen);
+      break;
+    case Qt::Key_Escape:
+      if (isFullScreen()) {
+        showNormal();
+      } else {
+        close();
+      }
+      break;
+    default:
+      QWidget::keyPressEvent(event);
+  }
+}
+
+}  // namespace kvarbon
