@@ -1,13 +1,16 @@
 # Installation and packaging.
 #
-#   cmake --install build --prefix /usr   the two programs, the desktop entry,
-#                                          the icon and the documentation
+#   cmake --install build --prefix /usr   the programs, the desktop entries, the
+#                                          .zel file type, the icon and the documentation
 #   cd build && cpack -G DEB               kvarbon_<version>_<arch>.deb
 include(GNUInstallDirs)
 
-install(TARGETS kvarbon zel-inspect zel-export RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/resources/kvarbon.desktop
+install(TARGETS kvarbon zel-inspect zel-export zel-play RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/resources/kvarbon.desktop ${PROJECT_SOURCE_DIR}/resources/zel-play.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# *.zel files as a type of their own, opened by zel-play.
+install(FILES ${PROJECT_SOURCE_DIR}/resources/zel-mime.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME kvarbon-zel.xml)
 foreach(size 16 32)
   install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/kvarbon-${size}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
@@ -30,7 +33,8 @@ the show into one container file, Dest.zel, with the assignment list
 sound.ini beside it.
 
 The package also holds zel-inspect, a command-line reader that checks a
-container and takes it apart.]])
+container and takes it apart; zel-export, which turns a show into an .mp4 or
+.webm video with its sounds; and zel-play, which plays a show in a window.]])
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

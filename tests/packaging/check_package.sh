@@ -39,11 +39,15 @@ validate_desktop() {
 stage="$work/stage"
 "$cmake_command" --install "$build" --prefix "$stage/usr" --strip >"$work/install.log"
 
-# The installed tree: both programs, the desktop entry, two icon sizes, the docs.
+# The installed tree: the programs, the desktop entries, the .zel type, two icon sizes, the docs.
 expected_files=(
   usr/bin/kvarbon
   usr/bin/zel-inspect
+  usr/bin/zel-export
+  usr/bin/zel-play
   usr/share/applications/kvarbon.desktop
+  usr/share/applications/zel-play.desktop
+  usr/share/mime/packages/kvarbon-zel.xml
   usr/share/icons/hicolor/16x16/apps/kvarbon.png
   usr/share/icons/hicolor/32x32/apps/kvarbon.png
   usr/share/doc/kvarbon/README.md
@@ -56,13 +60,31 @@ if [[ "$actual_files" != "$wanted_files" ]]; then
   diff <(echo "$wanted_files") <(echo "$actual_files") >&2 || true
 fi
 
-for program in kvarbon zel-inspect; do
+for program in kvarbon zel-inspect zel-export zel-play; do
   [[ -x "$stage/usr/bin/$program" ]] || fail "usr/bin/$program is not executable"
 done
-if ! "$stage/usr/bin/zel-inspect" --help >"$work/help.txt" 2>&1; then
-  fail "the installed zel-inspect --help did not exit with 0"
-elif ! grep -q '^Usage: zel-inspect' "$work/help.txt"; then
-  fail "the installed zel-inspect --help printed no usage"
+for program in zel-inspect zel-export zel-play; do
+  if ! "$stage/usr/bin/$program" --help >"$work/help.txt" 2>&1; then
+    fail "the installed $program --help did not exit with 0"
+  elif ! grep -q "^Usage: $program" "$work/help.txt"; then
+    fail "the installed $program --help printed no usage"
+  fi
+done
+
+# A double-click on a .zel file starts zel-play with it.
+player="$stage/usr/share/applications/zel-play.desktop"
+if [[ -f "$player" ]]; then
+  validate_desktop "$player"
+  [[ "$(sed -n 's/^Exec=//p' "$player")" == "zel-play %f" ]] || fail "zel-play.desktop does not run zel-play %f"
+  grep -q '^MimeType=application/x-zel;$' "$player" || fail "zel-play.desktop does not open application/x-zel"
+fi
+mime="$stage/usr/share/mime/packages/kvarbon-zel.xml"
+if [[ -f "$mime" ]]; then
+  grep -q '<mime-type type="application/x-zel">' "$mime" || fail "kvarbon-zel.xml defines no application/x-zel"
+  grep -q '<glob pattern="\*.zel"/>' "$mime" || fail "kvarbon-zel.xml does not match *.zel"
+  if command -v xmllint >/dev/null && ! xmllint --noout "$mime" 2>"$work/xmllint.log"; then
+    fail "kvarbon-zel.xml is not well-formed: $(cat "$work/xmllint.log")"
+  fi
 fi
 
 for size in 16 32; do
@@ -119,7 +141,7 @@ for clause in "${clauses[@]}"; do
   name="$(sed -E 's/^ *//; s/[ (].*//' <<<"$clause")"
   depended[$name]=1
 done
-for name in libqt6core6 libqt6gui6 libqt6widgets6 libsdl2-2.0-0 libstdc++6 libc6 fonts-dejavu-core; do
+for name in libqt6core6 libqt6gui6 libqt6widgets6 libsdl2-2.0-0 libavcodec59 libavformat59 libstdc++6 libc6 fonts-dejavu-core; do
   [[ -n "${depended[$name]:-}" ]] || fail "Depends lacks $name: $depends"
 done
 # Every dependency must be satisfiable where the package was built.
