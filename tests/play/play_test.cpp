@@ -1,0 +1,123 @@
+// zel-play: the shared state filled from a container, and the window's keys
+// on the preview's transport.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+
+#include "gui/recording_sound_output.h"
+#include "play/core/play_state.h"
+#include "play/play_window.h"
+#include "support/images.h"
+#include "support/media_samples.h"
+
+namespace kvarbon {
+namespace {
+
+using testing::Put;
+
+Bytes Show(std::string_view speed, std::string_view ini) {
+  Bytes out;
+  Put(out, "speed");
+  Put(out, speed);
+  Put(out, "\\speedini");
+  Put(out, ini);
+  Put(out, "\\inisound");
+  for (const char* samples : {"\x80\x90", "\x70"}) {
+    Put(out, testing::Wav(samples));
+    Put(out, "-|-");
+  }
+  Put(out, "\\soundvideo");
+  for (const QColor colour : {QColor(Qt::red), QColor(Qt::green), QColor(Qt::blue)}) {
+    Put(out, testing::SolidBmp(16, 8, colour));
+    Put(out, "-|-");
+  }
+  Put(out, "\\video");
+  return out;
+}
+
+TEST(PlayState, TheTablesAreFilledAsTheAuthoringToolHoldsThem) {
+  const Bytes show = Show("20", "1=1;3=0;9=0;");
+  const ContainerContents contents = ReadContainer(show);
+  SharedState state;
+  ASSERT_EQ(FillSharedState(show, contents, state), std::nullopt);
+  EXPECT_EQ(state.FrameInterval, 20);
+  EXPECT_EQ(state.SlideSoundTable, (std::vector<std::string>{"1", "", "0", ""}));
+  ASSERT_EQ(state.SoundBank.size(), 3u);
+  EXPECT_EQ(state.SoundBank[1], testing::Wav("\x70"));
+  EXPECT_TRUE(state.SoundBank[2].empty());
+
+  const Bytes stalled = Show("0", "");
+  const std::optional<std::string> problem = FillSharedState(stalled, ReadContainer(stalled), state);
+  ASSERT_TRUE(problem);
+  EXPECT_NE(problem->find("offset 5"), std::string::npos) << *problem;
+}
+
+void Press(QWidget& window, int key) {
+  QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+  QApplication::sendEvent(&window, &event);
+}
+
+void RunFor(int ms) {
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+TEST(PlayWindow, PlaysOnceAndTheKeysPauseStepRewindAndClose) {
+  const Bytes show = Show("20", "1=1;3=0;");
+  const ContainerContents contents = ReadContainer(show);
+  SharedState state;
+  ASSERT_EQ(FillSharedState(show, contents, state), std::nullopt);
+  testing::RecordingSoundOutput sound;
+  PlayWindow window(show, contents, state, sound, "show.zel");
+  window.show();
+
+  // Frame 1 and its sound at once.
+  window.PlayFromStart();
+  EXPECT_EQ(window.FrameShown(), 1);
+  ASSERT_FALSE(sound.played.empty());
+  EXPECT_EQ(sound.played.back().data, state.SoundBank[1].data());
+
+  // Once through: after the last frame the transport stands at frame 1, stopped.
+  RunFor(200);
+  EXPECT_EQ(window.FrameShown(), 1);
+  const std::size_t startsAfterEnd = sound.played.size();
+  RunFor(60);
+  EXPECT_EQ(sound.played.size(), startsAfterEnd);  // no further ticks
+  const bool frame3Played = std::any_of(sound.played.begin(), sound.played.end(), [&](const auto& played) {
+    return played.data == state.SoundBank[0].data();
+  });
+  EXPECT_TRUE(frame3Played);
+
+  // Space at the end plays again from frame 1; Space again pauses.
+  Press(window, Qt::Key_Space);
+  EXPECT_EQ(window.FrameShown(), 1);
+  EXPECT_EQ(sound.played.back().data, state.SoundBank[1].data());
+  Press(window, Qt::Key_Space);
+  const int paused = window.FrameShown();
+  RunFor(60);
+  EXPECT_EQ(window.FrameShown(), paused);
+
+  Press(window, Qt::Key_Home);
+  EXPECT_EQ(window.FrameShown(), 1);
+  Press(window, Qt::Key_Right);
+  Press(window, Qt::Key_Right);
+  Press(window, Qt::Key_Right);  // stays on the last frame
+  EXPECT_EQ(window.FrameShown(), 3);
+  Press(window, Qt::Key_Left);
+  EXPECT_EQ(window.FrameShown(), 2);
+
+  Press(window, Qt::Key_F11);
+  EXPECT_TRUE(window.windowState() & Qt::WindowFullScreen);
+  Press(window, Qt::Key_Escape);
+  EXPECT_FALSE(window.windowState() & Qt::WindowFullScreen);
+  EXPECT_TRUE(window.isVisible());
+  Press(window, Qt::Key_Escape);
+  EXPECT_FALSE(window.isVisible());
+}
+
+}  // namespace
+}  // namespace kvarbon
