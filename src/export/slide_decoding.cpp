@@ -8,8 +8,9 @@
 namespace kvarbon {
 namespace {
 
-SlidePicture FromImage(const QImage& decoded) {
-  const QImage image = decoded.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+SlidePicture FromImage(QImage decoded) {
+  // Converted in place where Qt can (an opaque 32-bit picture only changes its format tag).
+  const QImage image = std::move(decoded).convertToFormat(QImage::Format_ARGB32_Premultiplied);
   SlidePicture picture;
   picture.width = image.width();
   picture.height = image.height();
@@ -37,7 +38,7 @@ std::optional<SlidePicture> DecodeSlidePicture(ByteView file) {
       image.isNull()) {
     return std::nullopt;
   }
-  return FromImage(image);
+  return FromImage(std::move(image));
 }
 
 SlidePicture ScaledPicture(const SlidePicture& picture, int width, int height) {

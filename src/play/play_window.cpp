@@ -63,8 +63,12 @@ PlayWindow::PlayWindow(ByteView container, const ContainerContents& contents, Sh
   resize(std::clamp(canvas_.Width(), 320, 1280), std::clamp(canvas_.Height(), 240, 720) + 24);
 
   timer_.setTimerType(Qt::PreciseTimer);
-  timer_.setInterval(state_.FrameInterval);
-  connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
+  timer_.setSingleShot(true);
+  connect(&timer_, &QTimer::timeout, this, [this] {
+    ++ticks_;
+    Tick();
+    ScheduleTick();
+  });
 }
 
 int PlayWindow::LastFrame() const { return static_cast<int>(std::min<std::size_t>(contents_.slides.size(), 32767)); }
@@ -74,9 +78,11 @@ std::optional<SlidePicture> PlayWindow::Decode(int frame) const {
 }
 
 void PlayWindow::Prefetch(int frame) {
-  if (frame < 1 || frame > LastFrame() || frame == prefetched_) return;
-  prefetched_ = frame;
-  next_ = std::async(std::launch::async | std::launch::deferred, [this, frame] { return Decode(frame); });
+  constexpr int kDepth = 2;
+  const int last = std::min(frame + kDepth, LastFrame());
+  for (int next = ahead_.empty() ? frame + 1 : ahead_.back().frame + 1; next <= last; ++next) {
+    ahead_.push_back({next, std::async(std::launch::async | std::launch::deferred, [this, next] { return Decode(next); })});
+  }
 }
 
 // As the preview's slider: the value stays within 1 .. the last frame, and
@@ -85,30 +91,44 @@ void PlayWindow::ShowFrame(int frame) {
   const int value = std::clamp(frame, 1, std::max(LastFrame(), 1));
   if (value == frameShown_ || LastFrame() == 0) return;
   frameShown_ = value;
+  // Slides decoded ahead for other frames are dropped (each waits for its decoder).
+  while (!ahead_.empty() && ahead_.front().frame != value) ahead_.pop_front();
   std::optional<SlidePicture> picture;
-  if (prefetched_ == value && next_.valid()) {
-    picture = next_.get();
+  if (!ahead_.empty()) {
+    picture = ahead_.front().picture.get();
+    ahead_.pop_front();
   } else {
-    if (next_.valid()) next_.wait();
     picture = Decode(value);
   }
-  prefetched_ = 0;
   if (picture) canvas_.Draw(*picture, 0, 0);
   if (const std::optional<ByteView> sound = FrameSoundFor(state_.SlideSoundTable, state_.SoundBank, value)) {
     sound_.Play(*sound);
   }
   frameLabel_->setText(QString::number(value) + " / " + QString::number(LastFrame()));
   view_->repaint();
-  if (transport_.Playing() || ticking_) Prefetch(value + 1);
+  if (transport_.Playing() || ticking_) Prefetch(value);
 }
 
 void PlayWindow::ShowClock(bool running) {
   if (running) {
-    timer_.start();
+    clockStart_ = Clock::now();
+    ticks_ = 0;
+    ScheduleTick();
+    // The frame the first tick shows is decoded while the clock waits for it.
+    Prefetch(state_.CurrentFrame);
   } else {
     timer_.stop();
     ended_ = ticking_;
   }
+}
+
+// Tick k is due k intervals after the clock started, whatever the ticks
+// before it cost, so a late frame does not make every later one late.
+void PlayWindow::ScheduleTick() {
+  if (!transport_.Playing()) return;
+  const auto due = clockStart_ + std::chrono::milliseconds(static_cast<std::int64_t>(ticks_ + 1) * state_.FrameInterval);
+  const auto wait = std::chrono::round<std::chrono::milliseconds>(due - Clock::now());
+  timer_.start(static_cast<int>(std::max<std::int64_t>(wait.count(), 0)));
 }
 
 void PlayWindow::Tick() {

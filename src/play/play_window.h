@@ -2,6 +2,8 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <chrono>
+#include <deque>
 #include <future>
 #include <optional>
 #include <string>
@@ -32,8 +34,8 @@ class CanvasView : public QWidget {
 // A window that plays a show once at its rate on the preview's transport:
 // each frame drawn on a canvas the size of the first slide as the preview
 // draws it (every slide at the top-left corner, never cleared), and each
-// frame's sound started with it. Slides are decoded when shown (the next one
-// ahead while playing), so memory holds a few pictures, not the show.
+// frame's sound started with it. Slides are decoded when shown (a
+// few ahead while playing), so memory holds a few pictures, not the show.
 //
 // Keys: Space pauses and resumes (at the end, plays again from frame 1); Left
 // and Right step; Home goes to frame 1; F11 toggles full screen; Escape leaves
@@ -59,8 +61,10 @@ class PlayWindow : public QWidget, public TransportView {
  private:
   void HandleKey(QKeyEvent* event);
   std::optional<SlidePicture> Decode(int frame) const;
+  // Keeps the slides of the frames after `frame` decoding ahead.
   void Prefetch(int frame);
   void Tick();
+  void ScheduleTick();
 
   ByteView container_;
   const ContainerContents& contents_;
@@ -68,14 +72,21 @@ class PlayWindow : public QWidget, public TransportView {
   SoundOutput& sound_;
   FrameCanvas canvas_;
   Transport transport_;
-  QTimer timer_;
+  using Clock = std::chrono::steady_clock;
+  QTimer timer_;  // the playback clock: one tick per frame interval while playing
+  Clock::time_point clockStart_;
+  std::int64_t ticks_ = 0;
   CanvasView* view_;
   QLabel* frameLabel_;
   int frameShown_ = 0;
   bool ticking_ = false;
   bool ended_ = false;  // the clock stopped by itself after the last frame
-  int prefetched_ = 0;  // the frame `next_` decodes, 0 for none
-  std::future<std::optional<SlidePicture>> next_;
+  // Slides being decoded ahead while playing, in frame order.
+  struct Ahead {
+    int frame;
+    std::future<std::optional<SlidePicture>> picture;
+  };
+  std::deque<Ahead> ahead_;
 };
 
 }  // namespace kvarbon
