@@ -91,7 +91,8 @@ TEST(ZelInspect, ExtractWritesEveryFileAndFailsNamingTheGuessedOnes) {
   // Two slides for frames up to 2 settle the video section; two sounds of
   // which the assignments need one leave the split between them a guess.
   TempDir dir;
-  WriteFile(dir / "a.zel", std::string("speed50\\speedini2=0;\\inisoundabc-|-def-|-\\soundvideoGIF8-|-GIF8x-|-\\video"));
+  WriteFile(dir / "a.zel",
+            std::string("speed50\\speedini2=0;\\inisoundabc-|-def-|-\\soundvideoGIF8-|-GIF8x-|-\\video"));
   const Outcome extract = RunInspector("--extract " + Quote(dir / "out") + " " + Quote(dir / "a.zel"));
   EXPECT_EQ(extract.status, 1) << extract.output;
   EXPECT_EQ(ReadFile(dir / "out" / "sound-1.bin"), ToBytes("def"));
