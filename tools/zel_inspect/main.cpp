@@ -22,7 +22,7 @@ using kvarbon::ContainerContents;
 using kvarbon::MediaPayload;
 
 constexpr int kExitOk = 0;
-constexpr int kExitContainer = 1;  // malformed, or (with --check) ambiguous
+constexpr int kExitContainer = 1;  // malformed, (with --check) ambiguous, (with --extract) a guessed split
 constexpr int kExitTrouble = 2;    // usage error, or a file that cannot be read or written
 
 constexpr std::string_view kUsage =
@@ -45,7 +45,8 @@ constexpr std::string_view kHelp =
     "                      sound-0.wav, sound-1.wav, ... numbered from 0 as the\n"
     "                      assignments number them, and slide-1.jpg, slide-2.bmp, ...\n"
     "                      numbered by frame from 1; the extension follows the\n"
-    "                      detected format (.bin when unknown)\n"
+    "                      detected format (.bin when unknown); the files whose\n"
+    "                      bounds are not sure are named on stderr\n"
     "  -h, --help          show this text\n"
     "\n"
     "Payloads are split at the length their own headers declare (RIFF size, BMP\n"
@@ -54,8 +55,10 @@ constexpr std::string_view kHelp =
     "not sure.\n"
     "\n"
     "Exit status: 0 when all went well (with --check: no problems); 1 when the\n"
-    "container is malformed (with --check: also when it has problems); 2 for a\n"
-    "usage error or a file that cannot be read or written.\n";
+    "container is malformed (with --check: also when it has problems; with\n"
+    "--extract: also when the bounds of a file written are not sure, after\n"
+    "writing every file); 2 for a usage error or a file that cannot be read or\n"
+    "written.\n";
 
 struct Options {
   enum class Mode { kReport, kCheck, kExtract, kHelp } mode = Mode::kReport;
@@ -189,6 +192,9 @@ int Extract(const Options& options, kvarbon::ByteView bytes, const ContainerCont
   if (failure) {
     throw kvarbon::FileError("Cannot create directory", options.extractDir, failure.message());
   }
+  // Files split where the container leaves the split open: each may hold
+  // too much or too little, and its number may be off.
+  std::vector<fs::path> guessed;
   for (const std::vector<MediaPayload>* section : {&contents.sounds, &contents.slides}) {
     for (const MediaPayload& payload : *section) {
       const std::string prefix = payload.section == kvarbon::PayloadSection::kSound ? "sound-" : "slide-";
@@ -196,12 +202,17 @@ int Extract(const Options& options, kvarbon::ByteView bytes, const ContainerCont
                                                   std::string(kvarbon::FormatExtension(payload.format)));
       kvarbon::WriteWholeFile(path, kvarbon::PayloadBytes(bytes, payload));
       std::cout << path.native() << ": " << Plural(payload.size, "byte", "bytes") << "\n";
+      if (!payload.certain) guessed.push_back(path);
     }
   }
   for (const kvarbon::ContainerProblem& problem : contents.problems) {
     PrintProblem(std::cerr, "zel-inspect: warning: " + options.file.native() + ": ", problem);
   }
-  return kExitOk;
+  for (const fs::path& path : guessed) {
+    std::cerr << "zel-inspect: " << path.native() << ": its bounds in " << options.file.native()
+              << " are not sure: it may hold too much or too little\n";
+  }
+  return guessed.empty() ? kExitOk : kExitContainer;
 }
 
 int Run(const Options& options) {
