@@ -187,7 +187,7 @@ int Extract(const Options& options, kvarbon::ByteView bytes, const ContainerCont
   std::error_code failure;
   fs::create_directories(options.extractDir, failure);
   if (failure) {
-    throw kvarbon::FileError("Cannot create directory", options.extractDir, failure.message());
+    throw kvarbon::FileError(kvarbon::FileAction::kCreateFolder, options.extractDir, failure.value());
   }
   for (const std::vector<MediaPayload>* section : {&contents.sounds, &contents.slides}) {
     for (const MediaPayload& payload : *section) {
@@ -234,6 +234,36 @@ int Run(const Options& options) {
   return kExitOk;
 }
 
+// The library's file errors are worded for the Russian interface of the
+// authoring tool; this program's own interface is English.
+std::string DescribeInEnglish(const kvarbon::FileError& error) {
+  using kvarbon::FileAction;
+  std::string action;
+  switch (error.action()) {
+    case FileAction::kListFolder:
+      action = "Cannot list the folder";
+      break;
+    case FileAction::kRead:
+      action = "Cannot read";
+      break;
+    case FileAction::kWrite:
+      action = "Cannot write";
+      break;
+    case FileAction::kCreateFolder:
+      action = "Cannot create directory";
+      break;
+  }
+  std::string reason;
+  if (!error.fault()) {
+    reason = error.reason();
+  } else if (*error.fault() == kvarbon::FileFault::kNotRegular) {
+    reason = "Not a regular file";
+  } else {
+    reason = "The file became shorter while it was read";
+  }
+  return action + " \"" + error.path().native() + "\": " + reason;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -248,10 +278,11 @@ int main(int argc, char** argv) {
     std::cout << kUsage << kHelp;
     return kExitOk;
   }
+
   try {
     return Run(*options);
   } catch (const kvarbon::FileError& error) {
-    std::cerr << "zel-inspect: " << error.what() << "\n";
+    std::cerr << "zel-inspect: " << DescribeInEnglish(error) << "\n";
   } catch (const std::exception& error) {
     std::cerr << "zel-inspect: " << error.what() << "\n";
   }
