@@ -5,6 +5,9 @@
 #   cd build && cpack -G DEB               kvarbon_<version>_<arch>.deb
 include(GNUInstallDirs)
 
+# The programs print the version the package carries.
+target_compile_definitions(kvarbon_core PRIVATE KVARBON_VERSION="${PROJECT_VERSION}")
+
 install(TARGETS kvarbon zel-inspect RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/resources/kvarbon.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

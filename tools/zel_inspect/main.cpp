@@ -13,6 +13,7 @@
 
 #include "app/core/file_error.h"
 #include "app/core/file_io.h"
+#include "app/core/program_version.h"
 #include "inspect/container_reader.h"
 
 namespace {
@@ -28,7 +29,7 @@ constexpr int kExitTrouble = 2;    // usage error, or a file that cannot be read
 constexpr std::string_view kUsage =
     "Usage: zel-inspect [--check] FILE\n"
     "       zel-inspect --extract DIR FILE\n"
-    "       zel-inspect --help\n";
+    "       zel-inspect --help | --version\n";
 
 constexpr std::string_view kHelp =
     "\n"
@@ -47,6 +48,7 @@ constexpr std::string_view kHelp =
     "                      numbered by frame from 1; the extension follows the\n"
     "                      detected format (.bin when unknown)\n"
     "  -h, --help          show this text\n"
+    "  --version           show the version\n"
     "\n"
     "Payloads are split at the length their own headers declare (RIFF size, BMP\n"
     "file size, JPEG end marker, GIF trailer) when a \"-|-\" follows there, and\n"
@@ -58,7 +60,7 @@ constexpr std::string_view kHelp =
     "usage error or a file that cannot be read or written.\n";
 
 struct Options {
-  enum class Mode { kReport, kCheck, kExtract, kHelp } mode = Mode::kReport;
+  enum class Mode { kReport, kCheck, kExtract, kHelp, kVersion } mode = Mode::kReport;
   fs::path file;
   fs::path extractDir;
 };
@@ -78,6 +80,9 @@ std::optional<Options> ParseArguments(const std::vector<std::string>& args, std:
       optionsEnded = true;
     } else if (arg == "-h" || arg == "--help") {
       options.mode = Options::Mode::kHelp;
+      return options;
+    } else if (arg == "--version") {
+      options.mode = Options::Mode::kVersion;
       return options;
     } else if (arg == "--check") {
       check = true;
@@ -229,6 +234,7 @@ int Run(const Options& options) {
       }
       return Extract(options, bytes, contents);
     case Options::Mode::kHelp:
+    case Options::Mode::kVersion:
       break;
   }
   return kExitOk;
@@ -278,7 +284,10 @@ int main(int argc, char** argv) {
     std::cout << kUsage << kHelp;
     return kExitOk;
   }
-
+  if (options->mode == Options::Mode::kVersion) {
+    std::cout << "zel-inspect " << kvarbon::ProgramVersion() << "\n";
+    return kExitOk;
+  }
   try {
     return Run(*options);
   } catch (const kvarbon::FileError& error) {
