@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QLibraryInfo>
 #include <QScreen>
+#include <QTranslator>
 #include <csignal>
 #include <memory>
 #include <system_error>
@@ -24,6 +26,13 @@ namespace {
 // tool then runs exactly as if it had been started there. False when the user
 // cancels; throws FileError when the folder cannot be entered.
 bool ChooseWorkingFolder() {
+  // Qt's own dialog speaks the interface's language when Qt's Russian texts
+  // are installed (qt6-translations-l10n). The translator is removed when it
+  // goes out of scope, after the dialog, so nothing else Qt shows changes.
+  QTranslator russian;
+  if (russian.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(&russian);
+  }
   const QString folder = QFileDialog::getExistingDirectory(nullptr, QStringLiteral("Папка слайд-шоу"),
                                                            QDir::homePath());
   if (folder.isEmpty()) return false;
