@@ -42,12 +42,12 @@ validate_desktop() {
 stage="$work/stage"
 "$cmake_command" --install "$build" --prefix "$stage/usr" --strip >"$work/install.log"
 
-# The installed tree: the programs built (the player and the exporter only when
-# they are) with their manual pages, the desktop entry, the icons, the AppStream
+# The installed tree: the programs (the player and the exporter when the build
+# has them) with their manual pages, the desktop entry, the icons, the AppStream
 # metadata, the docs.
 programs=(kvarbon zel-inspect)
 for program in zel-play zel-export; do
-  [[ -f "$build/$program" ]] && programs+=("$program")
+  if [[ -e "$stage/usr/bin/$program" ]]; then programs+=("$program"); fi
 done
 icon_sizes=(16 32 48 64 128 256)
 expected_files=(
