@@ -336,7 +336,7 @@ TEST(SdlSoundOutput, WithoutADeviceStaysSilent) {
   sound.emplace();
   const std::string printed = ::testing::internal::GetCapturedStderr();
   EXPECT_FALSE(sound->HasDevice());
-  EXPECT_EQ(printed.rfind("kvarbon: no audio device (", 0), 0U) << printed;
+  EXPECT_EQ(printed.rfind("kvarbon: нет звукового устройства (", 0), 0U) << printed;
   EXPECT_EQ(printed.find('\n'), printed.size() - 1) << printed;
 
   const Bytes wav = DeviceFormatWav(Ramp(100, 1));

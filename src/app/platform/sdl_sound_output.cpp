@@ -72,7 +72,7 @@ struct SdlSoundOutput::Impl {
   Impl& operator=(const Impl&) = delete;
 
   static void ReportNoDevice() {
-    std::fprintf(stderr, "kvarbon: no audio device (%s); sounds are silent\n", SDL_GetError());
+    std::fprintf(stderr, "kvarbon: нет звукового устройства (%s); звуки не будут слышны\n", SDL_GetError());
   }
 
   static void SDLCALL Callback(void* userdata, Uint8* out, int len) {
