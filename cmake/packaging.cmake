@@ -69,7 +69,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/kvarbon.svg
 # changelog has the name Debian gives a native package's.
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${generated}/copyright ${generated}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/docs/zel-format.md ${PROJECT_SOURCE_DIR}/docs/screenshot.png
+install(FILES ${PROJECT_SOURCE_DIR}/docs/zel-format.md ${PROJECT_SOURCE_DIR}/docs/architecture.md
+              ${PROJECT_SOURCE_DIR}/docs/screenshot.png
         DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 
 # The Debian package.

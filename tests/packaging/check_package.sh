@@ -58,6 +58,7 @@ expected_files=(
   usr/share/doc/kvarbon/copyright
   usr/share/doc/kvarbon/changelog.gz
   usr/share/doc/kvarbon/docs/zel-format.md
+  usr/share/doc/kvarbon/docs/architecture.md
   usr/share/doc/kvarbon/docs/screenshot.png
 )
 for program in "${programs[@]}"; do
