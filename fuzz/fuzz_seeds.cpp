@@ -19,6 +19,7 @@
 #include "app/core/file_io.h"
 #include "app/core/file_lists.h"
 #include "encoding/core/container.h"
+#include "support/compressed_wav.h"
 #include "support/media_samples.h"
 
 namespace {
@@ -130,6 +131,16 @@ int main(int argc, char** argv) {
   sound(Wav(1, 8, 16, 1000, 20));
   sound(Wav(1, 2, 16, 44100, 50, false, false, 1000));
   sound(Wav(1, 2, 16, 44100, 0));
+  // The compressed encodings, decoded before they play; ADPCM in one block and cut inside it.
+  std::vector<int> tone;
+  for (int i = 0; i < 65; ++i) tone.push_back((i * 2731) % 20000 - 10000);
+  const Bytes ima = kvarbon::testing::ImaAdpcmWav(tone);
+  const Bytes ms = kvarbon::testing::MsAdpcmWav({tone.begin(), tone.end() - 1});
+  for (const Bytes& compressed : {kvarbon::testing::LawWav(6, tone), kvarbon::testing::LawWav(7, tone), ima, ms}) {
+    sound(compressed);
+  }
+  sound({ima.begin(), ima.end() - 9});
+  sound({ms.begin(), ms.end() - 9});
   sound(kvarbon::ToBytes("RIFF"));
   sound({});
 

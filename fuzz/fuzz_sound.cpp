@@ -1,6 +1,7 @@
 // The sound path: arbitrary bytes handed to the sound output as a WAV image.
-// Parses the image, then plays it to the end through the same voice the audio
-// callback runs, into device formats the hardware may really have.
+// Parses the image (or, when it is not PCM or float, decodes it as the output
+// does), then plays it to the end through the same voice the audio callback
+// runs, into device formats the hardware may really have.
 #include <SDL.h>
 
 #include <array>
@@ -11,6 +12,7 @@
 
 #include "app/core/wav_image.h"
 #include "app/platform/sdl_voice.h"
+#include "app/platform/sdl_wav_decode.h"
 
 namespace {
 
@@ -36,8 +38,8 @@ void Check(bool condition) {
   if (!condition) std::abort();
 }
 
-void PlayToTheEnd(ByteView image, const SDL_AudioSpec& device, const kvarbon::WavImage& wav) {
-  const std::unique_ptr<kvarbon::SdlVoice> voice = kvarbon::SdlVoice::Make(image, device);
+void PlayToTheEnd(const kvarbon::WavImage& wav, const SDL_AudioSpec& device) {
+  const std::unique_ptr<kvarbon::SdlVoice> voice = kvarbon::SdlVoice::Make(wav, device);
   if (!voice) return;
   const std::size_t frameBytes = SDL_AUDIO_BITSIZE(device.format) / 8U * device.channels;
   // The callback's buffer: 1024 device frames, as the output opens the device.
@@ -64,6 +66,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::optional<kvarbon::WavImage> wav = kvarbon::ParseWavImage(image);
   if (!wav) {
     Check(!kvarbon::SdlVoice::Make(image, kDevices[0]));
+    const std::optional<kvarbon::DecodedWav> decoded = kvarbon::DecodeCompressedWav(image);
+    if (!decoded) return 0;
+    // Whole frames, and no more than four samples of 16 bits for each byte
+    // (the densest encoding, 4-bit ADPCM, with its block headers).
+    Check(decoded->channels >= 1 && decoded->channels <= kvarbon::kMaxWavChannels);
+    Check(!decoded->samples.empty() && decoded->samples.size() % (2 * decoded->channels) == 0);
+    Check(decoded->samples.size() <= 4 * size);
+    const kvarbon::WavImage view = decoded->View();
+    PlayToTheEnd(view, kDevices[0]);
+    PlayToTheEnd(view, kDevices[1 + size % (kDevices.size() - 1)]);
     return 0;
   }
   // The samples are whole frames within the bytes handed over.
@@ -72,8 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(wav->samples.empty() || (wav->samples.data() >= image.data() &&
                                  wav->samples.data() + wav->samples.size() <= image.data() + size));
 
-  PlayToTheEnd(image, kDevices[0], *wav);
+  PlayToTheEnd(*wav, kDevices[0]);
   // One other device format per input, so each input stays quick.
-  PlayToTheEnd(image, kDevices[1 + size % (kDevices.size() - 1)], *wav);
+  PlayToTheEnd(*wav, kDevices[1 + size % (kDevices.size() - 1)]);
   return 0;
 }

@@ -13,6 +13,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth xdotool imagemagick
   dpkg-dev desktop-file-utils file
+  lintian appstream libxml2-utils man-db
 )
 
 missing=()

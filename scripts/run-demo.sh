@@ -26,7 +26,13 @@ if ((!build_only)) && [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" && -z "$
 fi
 
 scripts/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DKVARBON_BUILD_TESTS=OFF
+# Debian's compiler and linker flags with every hardening feature, as
+# dpkg-buildflags gives them, so that the package made from this build (cpack)
+# is built as Debian builds its own.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DKVARBON_BUILD_TESTS=OFF \
+  -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
+  -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)"
 cmake --build build
 
 if ((build_only)); then

@@ -1,5 +1,8 @@
-// Draws the window icon, a film frame with a note on it, at 16 x 16 and 32 x 32
-// as 256-colour PNG files. Not part of the build; run once when the artwork changes:
+// Draws the icon, a film frame with a note on it, as PNG files at the sizes the
+// desktop asks for: 16 and 32 pixels in 256 colours (also the window icon), 48
+// to 256 pixels in full colour. resources/icons/kvarbon.svg is the same drawing
+// as a scalable image; change both together. Not part of the build; run once
+// when the artwork changes:
 //   g++ -std=c++20 -fPIC tools/make_icons.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/make_icons
 //   QT_QPA_PLATFORM=offscreen /tmp/make_icons resources/icons
 #include <QGuiApplication>
@@ -47,7 +50,8 @@ QImage DrawIcon(int size) {
   painter.drawPath(flag);
   painter.end();
 
-  // 256 colours, as the window icon's images are.
+  // 256 colours for the window icon's images.
+  if (size > 32) return image;
   return image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
 }
 
@@ -60,7 +64,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const QString folder = QString::fromLocal8Bit(argv[1]);
-  for (const int size : {16, 32}) {
+  for (const int size : {16, 32, 48, 64, 128, 256}) {
     const QString path = QStringLiteral("%1/kvarbon-%2.png").arg(folder).arg(size);
     if (!DrawIcon(size).save(path, "PNG")) {
       std::fprintf(stderr, "make_icons: cannot write %s\n", qPrintable(path));

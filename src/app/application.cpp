@@ -1,11 +1,18 @@
 #include "app/application.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QGuiApplication>
+#include <QLibraryInfo>
 #include <QScreen>
+#include <QTranslator>
 #include <csignal>
 #include <memory>
+#include <system_error>
 
+#include "app/core/file_error.h"
 #include "app/core/shared_state.h"
 #include "app/platform/sdl_sound_output.h"
 #include "ui/error_boundary.h"
@@ -13,7 +20,32 @@
 
 namespace kvarbon {
 
-int RunApplication(int& argc, char** argv, const std::filesystem::path& workDir) {
+namespace {
+
+// Asks for the show's folder and makes it the working directory, so that the
+// tool then runs exactly as if it had been started there. False when the user
+// cancels; throws FileError when the folder cannot be entered.
+bool ChooseWorkingFolder() {
+  // Qt's own dialog speaks the interface's language when Qt's Russian texts
+  // are installed (qt6-translations-l10n). The translator is removed when it
+  // goes out of scope, after the dialog, so nothing else Qt shows changes.
+  QTranslator russian;
+  if (russian.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(&russian);
+  }
+  const QString folder = QFileDialog::getExistingDirectory(nullptr, QStringLiteral("Папка слайд-шоу"),
+                                                           QDir::homePath());
+  if (folder.isEmpty()) return false;
+  const std::filesystem::path path(QFile::encodeName(folder).toStdString());
+  std::error_code error;
+  std::filesystem::current_path(path, error);
+  if (error) throw FileError(FileAction::kListFolder, path, error.value());
+  return true;
+}
+
+}  // namespace
+
+int RunApplication(int& argc, char** argv, const std::filesystem::path& workDir, bool chooseFolder) {
   // A file-size limit must fail the write with an error, not kill the process.
   std::signal(SIGXFSZ, SIG_IGN);
 
@@ -22,6 +54,15 @@ int RunApplication(int& argc, char** argv, const std::filesystem::path& workDir)
   // and no application name may stand in for it.
   QApplication::setApplicationName(QString());
   QApplication::setApplicationDisplayName(QString());
+
+  if (chooseFolder) {
+    try {
+      if (!ChooseWorkingFolder()) return 0;
+    } catch (...) {
+      ReportCurrentException(nullptr);
+      return 1;
+    }
+  }
 
   SharedState state;
   SdlSoundOutput sound;

@@ -20,7 +20,7 @@ TempOutput::TempOutput(std::filesystem::path target) : target_(std::move(target)
   std::vector<char> name(pattern.native().begin(), pattern.native().end());
   name.push_back('\0');
   const int fd = mkstemp(name.data());
-  if (fd < 0) ThrowFileError("Cannot create a file beside", target_, errno);
+  if (fd < 0) ThrowFileError(FileAction::kWrite, target_, errno);
   temp_ = std::filesystem::path(std::string(name.data()));
   // mkstemp gives 0600; the finished file gets the usual permissions.
   const mode_t mask = umask(0);
@@ -35,7 +35,7 @@ void TempOutput::Commit() {
   if (std::rename(temp_.c_str(), target_.c_str()) != 0) {
     const int error = errno;
     Discard();
-    ThrowFileError("Cannot write", target_, error);
+    ThrowFileError(FileAction::kWrite, target_, error);
   }
   done_ = true;
 }

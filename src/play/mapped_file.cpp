@@ -14,7 +14,7 @@ namespace kvarbon {
 
 MappedFile::MappedFile(const std::filesystem::path& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) ThrowFileError("Cannot open", path, errno);
+  if (fd < 0) ThrowFileError(FileAction::kRead, path, errno);
   struct stat status {};
   if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0) {
     void* mapping = ::mmap(nullptr, static_cast<std::size_t>(status.st_size), PROT_READ, MAP_PRIVATE, fd, 0);

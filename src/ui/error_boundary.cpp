@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <cstdio>
 #include <exception>
+#include <new>
 
 namespace kvarbon {
 
@@ -19,10 +20,12 @@ void ShowMessage(QWidget* parent, const QString& text) {
 QString CurrentExceptionText() {
   try {
     throw;
+  } catch (const std::bad_alloc&) {
+    return QStringLiteral("Не хватает памяти");
   } catch (const std::exception& error) {
     return QString::fromUtf8(error.what());
   } catch (...) {
-    return QStringLiteral("Unknown failure");
+    return QStringLiteral("Неизвестная ошибка");
   }
 }
 

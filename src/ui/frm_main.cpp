@@ -310,6 +310,21 @@ void FrmMain::CreateControls() {
   Timer1->setTimerType(Qt::PreciseTimer);
   Timer1->setInterval(50);
 
+  // Names a screen reader says: the caption, or what the control does where the
+  // caption alone does not tell it.
+  Picture1->setAccessibleName(QStringLiteral("Кадр"));
+  Slider1->setAccessibleName(QStringLiteral("Номер кадра"));
+  File2->setAccessibleName(QStringLiteral("Звуки"));
+  Command2->setAccessibleName(QStringLiteral("Просмотр или пауза"));
+  Command4[0]->setAccessibleName(QStringLiteral("Кадр вперед"));
+  Command4[1]->setAccessibleName(QStringLiteral("Кадр назад"));
+  Command6->setAccessibleName(QStringLiteral("Остановка"));
+  VScroll1->setAccessibleName(QStringLiteral("Скорость, кадров в секунду"));
+  Label2->setAccessibleName(QStringLiteral("Текущий кадр"));
+  Label3->setAccessibleName(QStringLiteral("Звуковой кадр"));
+  Label5->setAccessibleName(QStringLiteral("Скорость"));
+  for (QPushButton* panel : Command7) panel->setAccessibleName(QStringLiteral("Фон"));
+
   // Stacking, container by container, from the top down: the background panels lie lowest.
   StackTopDown({Frame3, Picture3, Frame2, Frame1, Slider1, Picture1, Command7[0], Command7[1]});
   StackTopDown({VScroll1, Label5});

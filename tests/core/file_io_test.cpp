@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstring>
 
 #include "app/core/file_error.h"
 #include "app/core/file_io.h"
@@ -32,6 +33,19 @@ TEST(FileIo, ReadingSomethingThatIsNotARegularFileFails) {
   EXPECT_THROW(ReadWholeFile(dir / "d.jpg"), FileError);
   EXPECT_THROW(ReadWholeFile(dir / "p.jpg"), FileError);
   EXPECT_THROW(ReadWholeFile(dir / "missing.jpg"), FileError);
+}
+
+// Messages name the file in full even when it was opened by a relative path.
+TEST(FileIo, AFailureNamesTheAbsolutePathAndTheSystemsReason) {
+  try {
+    ReadWholeFile("kvarbon-no-such-folder/../kvarbon-no-such.wav");
+    FAIL() << "read";
+  } catch (const FileError& error) {
+    EXPECT_EQ(error.error(), ENOENT);
+    const std::filesystem::path full = std::filesystem::current_path() / "kvarbon-no-such.wav";
+    EXPECT_EQ(std::string(error.what()),
+              "Не удалось прочитать файл «" + full.native() + "»: " + std::strerror(ENOENT));
+  }
 }
 
 TEST(FileIo, AtomicWriteJoinsThePiecesAndReplacesAnOlderFileEntirely) {

@@ -1,6 +1,7 @@
 // Looking up a frame's slide holder, sound name and sound, with every bound checked.
 #include <gtest/gtest.h>
 
+#include "preview/core/frame_canvas.h"
 #include "preview/core/frame_sound.h"
 
 namespace kvarbon {
@@ -81,6 +82,21 @@ TEST(FrameSound, PositionTextIsDigits) {
   EXPECT_EQ(SoundPositionText(0), "0");
   EXPECT_EQ(SoundPositionText(12), "12");
   EXPECT_EQ(SoundPositionText(32767), "32767");
+}
+
+// A frame looks the same whichever frame came before it: transparent pixels
+// show black, not the earlier drawing; what falls outside is clipped.
+TEST(FrameCanvas, DrawsAPlainCopyClippedAtEveryEdge) {
+  FrameCanvas canvas(4, 3);
+  canvas.Draw(SlidePicture{4, 3, std::vector<std::uint32_t>(12, 0xFFFF0000u)}, 0, 0);
+  const SlidePicture seeThrough{2, 1, {0x00000000u, 0x80400000u}};  // clear, and half-transparent red
+  canvas.Draw(seeThrough, 3, 2);
+  canvas.Draw(seeThrough, -1, 0);
+  EXPECT_EQ(canvas.Pixel(3, 2), 0xFF000000u);
+  EXPECT_EQ(canvas.Pixel(0, 0), 0xFF400000u);
+  EXPECT_EQ(canvas.Pixel(1, 0), 0xFFFF0000u);
+  canvas.Draw(seeThrough, 2147483647, -2147483647 - 1);  // far outside: nothing
+  EXPECT_EQ(canvas.Pixel(3, 0), 0xFFFF0000u);
 }
 
 }  // namespace

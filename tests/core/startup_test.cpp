@@ -93,6 +93,11 @@ TEST(Startup, MissingFolderIsAnErrorNamingIt) {
     } catch (const FileError& error) {
       EXPECT_EQ(error.path(), dir / missing);
       EXPECT_NE(error.reason().find("No such file"), std::string::npos) << error.what();
+      // In Russian, with the path in full, and what a show folder holds.
+      const std::string text = error.what();
+      EXPECT_EQ(text.rfind("Не удалось открыть папку «" + (dir / missing).native() + "»: ", 0), 0U) << text;
+      EXPECT_NE(text.find("папку pic с картинками"), std::string::npos) << text;
+      EXPECT_NE(text.find("папку snd со звуками"), std::string::npos) << text;
     }
   }
 }

@@ -87,6 +87,23 @@ TEST(ZelInspect, CheckNamesAmbiguousPayloads) {
   EXPECT_NE(check.output.find("sound 0"), std::string::npos) << check.output;
 }
 
+TEST(ZelInspect, ExtractWritesEveryFileAndFailsNamingTheGuessedOnes) {
+  // Two slides for frames up to 2 settle the video section; two sounds of
+  // which the assignments need one leave the split between them a guess.
+  TempDir dir;
+  WriteFile(dir / "a.zel",
+            std::string("speed50\\speedini2=0;\\inisoundabc-|-def-|-\\soundvideoGIF8-|-GIF8x-|-\\video"));
+  const Outcome extract = RunInspector("--extract " + Quote(dir / "out") + " " + Quote(dir / "a.zel"));
+  EXPECT_EQ(extract.status, 1) << extract.output;
+  EXPECT_EQ(ReadFile(dir / "out" / "sound-1.bin"), ToBytes("def"));
+  EXPECT_EQ(ReadFile(dir / "out" / "slide-2.gif"), ToBytes("GIF8x"));
+  for (const char* name : {"sound-0.bin", "sound-1.bin"}) {
+    EXPECT_NE(extract.output.find((dir / "out" / name).native() + ": its bounds in"), std::string::npos)
+        << name << "\n" << extract.output;
+  }
+  EXPECT_EQ(extract.output.find("slide-1.gif: its bounds"), std::string::npos) << extract.output;
+}
+
 TEST(ZelInspect, FileErrorsAndMalformedContainers) {
   TempDir dir;
   const Outcome missing = RunInspector(Quote(dir / "none.zel"));

@@ -26,5 +26,5 @@ wait "$pid" || status=$?
 cat "$work/stderr"
 [[ $status -eq 1 ]] || { echo "exit status $status, expected 1"; exit 1; }
 grep -q "pic" "$work/stderr" || { echo "stderr does not name the folder"; exit 1; }
-grep -q "No such file or directory" "$work/stderr" || { echo "stderr does not give the reason"; exit 1; }
+grep -qF "Не удалось открыть папку «$work/pic»: No such file or directory" "$work/stderr" || { echo "stderr does not give the reason"; exit 1; }
 echo "start-up failure reported as expected"

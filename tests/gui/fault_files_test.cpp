@@ -114,8 +114,8 @@ TEST(FaultFiles, ASlideChangedBetweenStartUpAndLoading) {
   const std::vector<Case> cases = {
       {"removed", [](const fs::path& p) { fs::remove(p); }, "No such file or directory"},
       {"a folder", ReplaceByFolder, "Is a directory"},
-      {"a FIFO", ReplaceByFifo, "Not a regular file"},
-      {"emptied", [](const fs::path& p) { Truncate(p, 0); }, "the file is empty"},
+      {"a FIFO", ReplaceByFifo, "Это не обычный файл"},
+      {"emptied", [](const fs::path& p) { Truncate(p, 0); }, "Файл пуст"},
       {"cut short",
        [](const fs::path& p) {
          Bytes jpeg = PatternJpeg(200, 150);
@@ -164,8 +164,8 @@ TEST(FaultFiles, FilesChangedBetweenLoadingAndEncoding) {
       {"a slide replaced", "pic/2.jpg", [](const fs::path& p) { WriteFile(p, std::string(70000, 'j')); }, ""},
       {"a sound truncated", "snd/b.wav", [](const fs::path& p) { Truncate(p, 3); }, ""},
       {"a slide replaced by a folder", "pic/3.gif", ReplaceByFolder, "Is a directory"},
-      {"a slide replaced by a FIFO", "pic/3.gif", ReplaceByFifo, "Not a regular file"},
-      {"a sound replaced by a FIFO", "snd/a.wav", ReplaceByFifo, "Not a regular file"},
+      {"a slide replaced by a FIFO", "pic/3.gif", ReplaceByFifo, "Это не обычный файл"},
+      {"a sound replaced by a FIFO", "snd/a.wav", ReplaceByFifo, "Это не обычный файл"},
       {"a sound replaced by a folder", "snd/b.wav", ReplaceByFolder, "Is a directory"},
       {"the slide folder removed", "pic/1.bmp", [](const fs::path& p) { fs::remove_all(p.parent_path()); },
        "No such file or directory"},

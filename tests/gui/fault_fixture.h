@@ -13,7 +13,7 @@
 
 #include "app/core/file_io.h"
 #include "app/core/shared_state.h"
-#include "gui/recording_sound_output.h"
+#include "support/recording_sound_output.h"
 #include "support/gui_fixture.h"
 #include "support/temp_dir.h"
 #include "ui/file_list_box.h"

@@ -83,7 +83,7 @@ TEST(FaultSizes, AnEmptySlideFailsTheLoadingNamingIt) {
     ASSERT_EQ(messages.size(), 1);
     const QString named = emptyAt == 0 ? "1.bmp" : "2 пусто.gif";
     EXPECT_TRUE(messages[0].contains(named)) << messages[0].toStdString();
-    EXPECT_TRUE(messages[0].contains("empty")) << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].contains("Файл пуст")) << messages[0].toStdString();
     EXPECT_EQ(show.ended, std::vector<int>{1});
     EXPECT_FALSE(show.frm->Command1->isEnabled());
   }

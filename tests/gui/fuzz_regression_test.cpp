@@ -27,7 +27,7 @@ TEST(FuzzRegression, SlideWhoseHeaderSidesOverflowAProduct) {
   } catch (const InputError& error) {
     const std::string text = error.what();
     EXPECT_NE(text.find("pic/slide.bmp"), std::string::npos) << text;
-    EXPECT_NE(text.find("1802201963 × 1802201963 pixels"), std::string::npos) << text;
+    EXPECT_NE(text.find("1802201963 × 1802201963 пикселей"), std::string::npos) << text;
   }
 }
 

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "app/core/shared_state.h"
-#include "gui/recording_sound_output.h"
+#include "support/recording_sound_output.h"
 #include "ui/display_surface.h"
 #include "ui/file_list_box.h"
 #include "ui/frm_dialog.h"

@@ -3,11 +3,14 @@
 #
 #   check_package.sh CMAKE CPACK BUILD_DIR VERSION
 #
-# Installs the build into a temporary root and checks the files there and the
-# desktop entry (desktop-file-validate); then builds the .deb with CPack from
-# the build's own configuration (cpack builds nothing, it installs what is
-# built) and checks its control fields (name, version, architecture, Depends)
-# and its file list with dpkg-deb.
+# Installs the build into a temporary root and checks the files there: every
+# program answers --help and --version and has a manual page groff reads
+# without warnings, the desktop entry (desktop-file-validate), the icons and
+# the AppStream metadata (appstreamcli validate). Then builds the .deb with
+# CPack from the build's own configuration (cpack builds nothing, it installs
+# what is built), checks its control fields (name, version, architecture,
+# Depends) and its file list with dpkg-deb, and runs lintian on it: any error
+# or warning fails.
 set -euo pipefail
 
 if (($# != 4)); then
@@ -39,20 +42,34 @@ validate_desktop() {
 stage="$work/stage"
 "$cmake_command" --install "$build" --prefix "$stage/usr" --strip >"$work/install.log"
 
-# The installed tree: the programs, the desktop entries, the .zel type, two icon sizes, the docs.
+# The installed tree: the programs (the player and the exporter when the build
+# has them) with their manual pages, the desktop entry, the icons, the AppStream
+# metadata, the docs.
+programs=(kvarbon zel-inspect)
+for program in zel-play zel-export; do
+  if [[ -e "$stage/usr/bin/$program" ]]; then programs+=("$program"); fi
+done
+icon_sizes=(16 32 48 64 128 256)
 expected_files=(
-  usr/bin/kvarbon
-  usr/bin/zel-inspect
-  usr/bin/zel-export
-  usr/bin/zel-play
   usr/share/applications/kvarbon.desktop
-  usr/share/applications/zel-play.desktop
-  usr/share/mime/packages/kvarbon-zel.xml
-  usr/share/icons/hicolor/16x16/apps/kvarbon.png
-  usr/share/icons/hicolor/32x32/apps/kvarbon.png
+  usr/share/icons/hicolor/scalable/apps/kvarbon.svg
+  usr/share/metainfo/org.kvarbon.kvarbon.metainfo.xml
   usr/share/doc/kvarbon/README.md
-  usr/share/doc/kvarbon/zel-format.md
+  usr/share/doc/kvarbon/copyright
+  usr/share/doc/kvarbon/changelog.gz
+  usr/share/doc/kvarbon/docs/zel-format.md
+  usr/share/doc/kvarbon/docs/architecture.md
+  usr/share/doc/kvarbon/docs/screenshot.png
 )
+for program in "${programs[@]}"; do
+  expected_files+=("usr/bin/$program" "usr/share/man/man1/$program.1.gz")
+done
+if [[ -e "$stage/usr/bin/zel-play" ]]; then
+  expected_files+=(usr/share/applications/zel-play.desktop usr/share/mime/packages/kvarbon-zel.xml)
+fi
+for size in "${icon_sizes[@]}"; do
+  expected_files+=("usr/share/icons/hicolor/${size}x${size}/apps/kvarbon.png")
+done
 actual_files="$(cd "$stage" && find . -type f -printf '%P\n' | LC_ALL=C sort)"
 wanted_files="$(printf '%s\n' "${expected_files[@]}" | LC_ALL=C sort)"
 if [[ "$actual_files" != "$wanted_files" ]]; then
@@ -60,16 +77,41 @@ if [[ "$actual_files" != "$wanted_files" ]]; then
   diff <(echo "$wanted_files") <(echo "$actual_files") >&2 || true
 fi
 
-for program in kvarbon zel-inspect zel-export zel-play; do
-  [[ -x "$stage/usr/bin/$program" ]] || fail "usr/bin/$program is not executable"
-done
-for program in zel-inspect zel-export zel-play; do
-  if ! "$stage/usr/bin/$program" --help >"$work/help.txt" 2>&1; then
-    fail "the installed $program --help did not exit with 0"
-  elif ! grep -q "^Usage: $program" "$work/help.txt"; then
-    fail "the installed $program --help printed no usage"
+for program in "${programs[@]}"; do
+  binary="$stage/usr/bin/$program"
+  [[ -x "$binary" ]] || { fail "usr/bin/$program is not executable"; continue; }
+  # No display: --help and --version must not need one.
+  if ! env -u DISPLAY -u WAYLAND_DISPLAY "$binary" --help >"$work/help.txt" 2>"$work/help.err"; then
+    fail "$program --help did not exit with 0"
+  elif [[ ! -s "$work/help.txt" || -s "$work/help.err" ]]; then
+    fail "$program --help printed nothing on standard output, or something on standard error"
+  fi
+  if ! printed="$(env -u DISPLAY -u WAYLAND_DISPLAY "$binary" --version)"; then
+    fail "$program --version did not exit with 0"
+  elif [[ "$printed" != "$program $version" ]]; then
+    fail "$program --version printed \"$printed\", not \"$program $version\""
+  fi
+  # A stripped install drops the compiler's notes too.
+  if readelf -S "$binary" | grep -q '\.comment'; then
+    fail "usr/bin/$program still has a .comment section"
+  fi
+  page="$stage/usr/share/man/man1/$program.1.gz"
+  [[ -f "$page" ]] || continue
+  if ! gzip -t "$page" || ! LC_ALL=C.UTF-8 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>"$work/man.log" >/dev/null ||
+    [[ -s "$work/man.log" ]]; then
+    fail "the manual page of $program is not read cleanly:"
+    cat "$work/man.log" >&2
   fi
 done
+
+for size in "${icon_sizes[@]}"; do
+  icon="$stage/usr/share/icons/hicolor/${size}x${size}/apps/kvarbon.png"
+  [[ -f "$icon" ]] || continue
+  description="$(file -b "$icon")"
+  [[ "$description" == "PNG image data, $size x $size,"* ]] || fail "icon for ${size}x${size} is: $description"
+done
+svg="$stage/usr/share/icons/hicolor/scalable/apps/kvarbon.svg"
+[[ ! -f "$svg" ]] || xmllint --noout "$svg" || fail "the scalable icon is not well-formed XML"
 
 # A double-click on a .zel file starts zel-play with it.
 player="$stage/usr/share/applications/zel-play.desktop"
@@ -80,26 +122,24 @@ if [[ -f "$player" ]]; then
 fi
 mime="$stage/usr/share/mime/packages/kvarbon-zel.xml"
 if [[ -f "$mime" ]]; then
+  xmllint --noout "$mime" || fail "kvarbon-zel.xml is not well-formed XML"
   grep -q '<mime-type type="application/x-zel">' "$mime" || fail "kvarbon-zel.xml defines no application/x-zel"
   grep -q '<glob pattern="\*.zel"/>' "$mime" || fail "kvarbon-zel.xml does not match *.zel"
-  if command -v xmllint >/dev/null && ! xmllint --noout "$mime" 2>"$work/xmllint.log"; then
-    fail "kvarbon-zel.xml is not well-formed: $(cat "$work/xmllint.log")"
-  fi
 fi
 
-for size in 16 32; do
-  icon="$stage/usr/share/icons/hicolor/${size}x${size}/apps/kvarbon.png"
-  [[ -f "$icon" ]] || continue
-  description="$(file -b "$icon")"
-  [[ "$description" == "PNG image data, $size x $size,"* ]] || fail "icon for ${size}x${size} is: $description"
-done
+metainfo="$stage/usr/share/metainfo/org.kvarbon.kvarbon.metainfo.xml"
+if [[ -f "$metainfo" ]] && ! appstreamcli validate --no-net --pedantic "$metainfo" >"$work/appstream.log" 2>&1; then
+  fail "appstreamcli validate $metainfo:"
+  cat "$work/appstream.log" >&2
+fi
 
 desktop="$stage/usr/share/applications/kvarbon.desktop"
 if [[ -f "$desktop" ]]; then
   validate_desktop "$desktop"
   # The entry starts a program that is installed and names an icon that is.
   entry() { sed -n "s/^$1=//p" "$desktop"; }
-  [[ "$(entry Exec)" == kvarbon ]] || fail "Exec is \"$(entry Exec)\", not kvarbon"
+  # From the menu, the tool first asks for the show's folder.
+  [[ "$(entry Exec)" == "kvarbon --choose-folder" ]] || fail "Exec is \"$(entry Exec)\", not kvarbon --choose-folder"
   [[ "$(entry Icon)" == kvarbon ]] || fail "Icon is \"$(entry Icon)\", not kvarbon"
   [[ "$(entry Terminal)" == false ]] || fail "Terminal is not false"
   for key in Name 'Name\[ru\]' Comment 'Comment\[ru\]'; do
@@ -141,7 +181,7 @@ for clause in "${clauses[@]}"; do
   name="$(sed -E 's/^ *//; s/[ (].*//' <<<"$clause")"
   depended[$name]=1
 done
-for name in libqt6core6 libqt6gui6 libqt6widgets6 libsdl2-2.0-0 libavcodec59 libavformat59 libstdc++6 libc6 fonts-dejavu-core; do
+for name in libqt6core6 libqt6gui6 libqt6widgets6 libsdl2-2.0-0 libstdc++6 libc6 fonts-dejavu-core; do
   [[ -n "${depended[$name]:-}" ]] || fail "Depends lacks $name: $depends"
 done
 # Every dependency must be satisfiable where the package was built.
@@ -165,11 +205,17 @@ if [[ "$packaged_files" != "$wanted_files" ]]; then
   diff <(echo "$wanted_files") <(echo "$packaged_files") >&2 || true
 fi
 awk '$2 != "root/root" { exit 1 }' <<<"$contents" || fail "files not owned by root/root"
-for program in kvarbon zel-inspect; do
+for program in "${programs[@]}"; do
   grep -Eq "^-rwxr-xr-x .* \./usr/bin/$program\$" <<<"$contents" || fail "usr/bin/$program is not mode 755"
 done
 dpkg-deb --extract "$deb" "$work/unpacked"
 validate_desktop "$work/unpacked/usr/share/applications/kvarbon.desktop"
+
+# No lintian error or warning (on standard error it only notes running as root).
+if ! lintian --fail-on error,warning --no-tag-display-limit "$deb" >"$work/lintian.log" 2>"$work/lintian.err"; then
+  fail "lintian:"
+  cat "$work/lintian.log" "$work/lintian.err" >&2
+fi
 
 if ((failures > 0)); then
   echo "$failures check(s) failed" >&2

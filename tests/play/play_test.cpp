@@ -7,7 +7,7 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 
-#include "gui/recording_sound_output.h"
+#include "support/recording_sound_output.h"
 #include "play/core/play_state.h"
 #include "play/play_window.h"
 #include "support/images.h"

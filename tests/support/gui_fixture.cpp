@@ -1,5 +1,7 @@
 #include "support/gui_fixture.h"
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QEvent>
 #include <QLabel>
@@ -15,6 +17,7 @@ MessageCatcher::MessageCatcher() {
   QObject::connect(&timer_, &QTimer::timeout, this, [this] {
     if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
       texts << box->text();
+      EXPECT_EQ(box->textFormat(), Qt::PlainText) << "a message box reads its text as markup";
       box->accept();
     }
   });

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/core/shared_state.h"
-#include "gui/recording_sound_output.h"
+#include "support/recording_sound_output.h"
 #include "support/temp_dir.h"
 #include "ui/frm_main.h"
 

@@ -16,15 +16,13 @@
 #include <vector>
 
 #include "app/core/file_error.h"
+#include "app/core/program_version.h"
 #include "app/core/file_io.h"
 #include "export/ffmpeg_handles.h"
+#include "export/file_error_text.h"
 #include "export/show_export.h"
 #include "inspect/core/container_reader.h"
 #include "export/temp_output.h"
-
-#ifndef KVARBON_VERSION
-#define KVARBON_VERSION "unknown"
-#endif
 
 namespace {
 
@@ -276,12 +274,14 @@ int main(int argc, char** argv) {
     return kExitOk;
   }
   if (options->version) {
-    std::cout << "zel-export " << KVARBON_VERSION << "\n";
+    std::cout << "zel-export " << kvarbon::ProgramVersion() << "\n";
     return kExitOk;
   }
   av_log_set_level(AV_LOG_ERROR);
   try {
     return Run(*options);
+  } catch (const kvarbon::FileError& error) {
+    std::cerr << "zel-export: " << kvarbon::DescribeInEnglish(error) << "\n";
   } catch (const std::exception& error) {
     std::cerr << "zel-export: " << error.what() << "\n";
   }

@@ -13,6 +13,7 @@
 
 #include "app/core/file_error.h"
 #include "app/core/file_io.h"
+#include "app/core/program_version.h"
 #include "inspect/core/container_reader.h"
 
 namespace {
@@ -22,13 +23,13 @@ using kvarbon::ContainerContents;
 using kvarbon::MediaPayload;
 
 constexpr int kExitOk = 0;
-constexpr int kExitContainer = 1;  // malformed, or (with --check) ambiguous
+constexpr int kExitContainer = 1;  // malformed, (with --check) ambiguous, (with --extract) a guessed split
 constexpr int kExitTrouble = 2;    // usage error, or a file that cannot be read or written
 
 constexpr std::string_view kUsage =
     "Usage: zel-inspect [--check] FILE\n"
     "       zel-inspect --extract DIR FILE\n"
-    "       zel-inspect --help\n";
+    "       zel-inspect --help | --version\n";
 
 constexpr std::string_view kHelp =
     "\n"
@@ -45,8 +46,10 @@ constexpr std::string_view kHelp =
     "                      sound-0.wav, sound-1.wav, ... numbered from 0 as the\n"
     "                      assignments number them, and slide-1.jpg, slide-2.bmp, ...\n"
     "                      numbered by frame from 1; the extension follows the\n"
-    "                      detected format (.bin when unknown)\n"
+    "                      detected format (.bin when unknown); the files whose\n"
+    "                      bounds are not sure are named on stderr\n"
     "  -h, --help          show this text\n"
+    "  --version           show the version\n"
     "\n"
     "Payloads are split at the length their own headers declare (RIFF size, BMP\n"
     "file size, JPEG end marker, GIF trailer) when a \"-|-\" follows there, and\n"
@@ -54,11 +57,13 @@ constexpr std::string_view kHelp =
     "not sure.\n"
     "\n"
     "Exit status: 0 when all went well (with --check: no problems); 1 when the\n"
-    "container is malformed (with --check: also when it has problems); 2 for a\n"
-    "usage error or a file that cannot be read or written.\n";
+    "container is malformed (with --check: also when it has problems; with\n"
+    "--extract: also when the bounds of a file written are not sure, after\n"
+    "writing every file); 2 for a usage error or a file that cannot be read or\n"
+    "written.\n";
 
 struct Options {
-  enum class Mode { kReport, kCheck, kExtract, kHelp } mode = Mode::kReport;
+  enum class Mode { kReport, kCheck, kExtract, kHelp, kVersion } mode = Mode::kReport;
   fs::path file;
   fs::path extractDir;
 };
@@ -78,6 +83,9 @@ std::optional<Options> ParseArguments(const std::vector<std::string>& args, std:
       optionsEnded = true;
     } else if (arg == "-h" || arg == "--help") {
       options.mode = Options::Mode::kHelp;
+      return options;
+    } else if (arg == "--version") {
+      options.mode = Options::Mode::kVersion;
       return options;
     } else if (arg == "--check") {
       check = true;
@@ -187,8 +195,11 @@ int Extract(const Options& options, kvarbon::ByteView bytes, const ContainerCont
   std::error_code failure;
   fs::create_directories(options.extractDir, failure);
   if (failure) {
-    throw kvarbon::FileError("Cannot create directory", options.extractDir, failure.message());
+    throw kvarbon::FileError(kvarbon::FileAction::kCreateFolder, options.extractDir, failure.value());
   }
+  // Files split where the container leaves the split open: each may hold
+  // too much or too little, and its number may be off.
+  std::vector<fs::path> guessed;
   for (const std::vector<MediaPayload>* section : {&contents.sounds, &contents.slides}) {
     for (const MediaPayload& payload : *section) {
       const std::string prefix = payload.section == kvarbon::PayloadSection::kSound ? "sound-" : "slide-";
@@ -196,12 +207,17 @@ int Extract(const Options& options, kvarbon::ByteView bytes, const ContainerCont
                                                   std::string(kvarbon::FormatExtension(payload.format)));
       kvarbon::WriteWholeFile(path, kvarbon::PayloadBytes(bytes, payload));
       std::cout << path.native() << ": " << Plural(payload.size, "byte", "bytes") << "\n";
+      if (!payload.certain) guessed.push_back(path);
     }
   }
   for (const kvarbon::ContainerProblem& problem : contents.problems) {
     PrintProblem(std::cerr, "zel-inspect: warning: " + options.file.native() + ": ", problem);
   }
-  return kExitOk;
+  for (const fs::path& path : guessed) {
+    std::cerr << "zel-inspect: " << path.native() << ": its bounds in " << options.file.native()
+              << " are not sure: it may hold too much or too little\n";
+  }
+  return guessed.empty() ? kExitOk : kExitContainer;
 }
 
 int Run(const Options& options) {
@@ -229,9 +245,40 @@ int Run(const Options& options) {
       }
       return Extract(options, bytes, contents);
     case Options::Mode::kHelp:
+    case Options::Mode::kVersion:
       break;
   }
   return kExitOk;
+}
+
+// The library's file errors are worded for the Russian interface of the
+// authoring tool; this program's own interface is English.
+std::string DescribeInEnglish(const kvarbon::FileError& error) {
+  using kvarbon::FileAction;
+  std::string action;
+  switch (error.action()) {
+    case FileAction::kListFolder:
+      action = "Cannot list the folder";
+      break;
+    case FileAction::kRead:
+      action = "Cannot read";
+      break;
+    case FileAction::kWrite:
+      action = "Cannot write";
+      break;
+    case FileAction::kCreateFolder:
+      action = "Cannot create directory";
+      break;
+  }
+  std::string reason;
+  if (!error.fault()) {
+    reason = error.reason();
+  } else if (*error.fault() == kvarbon::FileFault::kNotRegular) {
+    reason = "Not a regular file";
+  } else {
+    reason = "The file became shorter while it was read";
+  }
+  return action + " \"" + error.path().native() + "\": " + reason;
 }
 
 }  // namespace
@@ -248,10 +295,14 @@ int main(int argc, char** argv) {
     std::cout << kUsage << kHelp;
     return kExitOk;
   }
+  if (options->mode == Options::Mode::kVersion) {
+    std::cout << "zel-inspect " << kvarbon::ProgramVersion() << "\n";
+    return kExitOk;
+  }
   try {
     return Run(*options);
   } catch (const kvarbon::FileError& error) {
-    std::cerr << "zel-inspect: " << error.what() << "\n";
+    std::cerr << "zel-inspect: " << DescribeInEnglish(error) << "\n";
   } catch (const std::exception& error) {
     std::cerr << "zel-inspect: " << error.what() << "\n";
   }

@@ -10,15 +10,13 @@
 #include <string_view>
 
 #include "app/core/file_error.h"
+#include "app/core/program_version.h"
 #include "app/platform/sdl_sound_output.h"
+#include "export/file_error_text.h"
 #include "inspect/core/container_reader.h"
 #include "play/core/play_state.h"
 #include "play/mapped_file.h"
 #include "play/play_window.h"
-
-#ifndef KVARBON_VERSION
-#define KVARBON_VERSION "unknown"
-#endif
 
 namespace {
 
@@ -91,7 +89,7 @@ int main(int argc, char** argv) {
       return kExitOk;
     }
     if (arg == "--version") {
-      std::cout << "zel-play " << KVARBON_VERSION << "\n";
+      std::cout << "zel-play " << kvarbon::ProgramVersion() << "\n";
       return kExitOk;
     }
     if (arg.size() > 1 && arg[0] == '-' && arg != "--") {
@@ -108,7 +106,7 @@ int main(int argc, char** argv) {
   try {
     return Play(operands.front());
   } catch (const kvarbon::FileError& error) {
-    return Fail(kExitTrouble, error.what());
+    return Fail(kExitTrouble, kvarbon::DescribeInEnglish(error));
   } catch (const std::exception& error) {
     return Fail(kExitTrouble, error.what());
   }

@@ -40,8 +40,8 @@ class FileDescriptor {
   int fd_;
 };
 
-constexpr const char* kReadAction = "Cannot read";
-constexpr const char* kWriteAction = "Cannot write";
+constexpr FileAction kReadAction = FileAction::kRead;
+constexpr FileAction kWriteAction = FileAction::kWrite;
 
 // Bytes handed to the kernel per write call. Each call fills new page-cache
 // pages; the kernel sizes them by the call's length, and one call for a whole
@@ -122,7 +122,7 @@ std::uint64_t FileLength(const std::filesystem::path& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) ThrowFileError(kReadAction, path, errno);
   if (S_ISDIR(info.st_mode)) ThrowFileError(kReadAction, path, EISDIR);
-  if (!S_ISREG(info.st_mode)) throw FileError(kReadAction, path, "Not a regular file");
+  if (!S_ISREG(info.st_mode)) throw FileError(kReadAction, path, FileFault::kNotRegular);
   return static_cast<std::uint64_t>(info.st_size);
 }
 
@@ -133,7 +133,7 @@ Bytes ReadWholeFile(const std::filesystem::path& path, std::size_t spareCapacity
   if (file.get() < 0) ThrowFileError(kReadAction, path, errno);
   struct stat info {};
   if (::fstat(file.get(), &info) != 0) ThrowFileError(kReadAction, path, errno);
-  if (!S_ISREG(info.st_mode)) throw FileError(kReadAction, path, "Not a regular file");
+  if (!S_ISREG(info.st_mode)) throw FileError(kReadAction, path, FileFault::kNotRegular);
 
   Bytes bytes;
   bytes.reserve(length + spareCapacity);
@@ -147,7 +147,7 @@ Bytes ReadWholeFile(const std::filesystem::path& path, std::size_t spareCapacity
       if (errno == EINTR) continue;
       ThrowFileError(kReadAction, path, errno);
     }
-    if (got == 0) throw FileError(kReadAction, path, "The file became shorter while it was read");
+    if (got == 0) throw FileError(kReadAction, path, FileFault::kShrank);
     done += static_cast<std::uint64_t>(got);
   }
   return bytes;

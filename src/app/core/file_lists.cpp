@@ -94,7 +94,7 @@ FileListSource::FileListSource(std::string pattern) : pattern_(std::move(pattern
 void FileListSource::SetDirectory(const std::filesystem::path& directory) {
   std::error_code error;
   std::filesystem::directory_iterator it(directory, error);
-  if (error) throw FileError("Cannot list the folder", directory, error.message());
+  if (error) throw FileError(FileAction::kListFolder, directory, error.value());
 
   std::vector<std::string> found;
   for (const std::filesystem::directory_iterator end; it != end; it.increment(error)) {
@@ -106,11 +106,10 @@ void FileListSource::SetDirectory(const std::filesystem::path& directory) {
     if (!it->is_regular_file(statusError)) continue;  // follows links; skips folders, FIFOs...
     found.push_back(name);
   }
-  if (error) throw FileError("Cannot list the folder", directory, error.message());
+  if (error) throw FileError(FileAction::kListFolder, directory, error.value());
   if (found.size() > static_cast<std::size_t>(kMaxListEntries)) {
-    throw InputError("The folder \"" + directory.native() + "\" holds " + std::to_string(found.size()) +
-                     " matching files; at most " + std::to_string(kMaxListEntries) +
-                     " can be used.");
+    throw InputError("Подходящих файлов в папке " + QuotedPath(directory) + ": " + std::to_string(found.size()) +
+                     "; использовать можно не больше " + std::to_string(kMaxListEntries) + ".");
   }
   std::sort(found.begin(), found.end(), NameOrderLess);
   directory_ = directory;

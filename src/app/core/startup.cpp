@@ -1,14 +1,34 @@
 #include "app/core/startup.h"
 
+#include <cerrno>
+
+#include "app/core/file_error.h"
 #include "app/core/file_io.h"
 #include "app/core/in_order_jobs.h"
 
 namespace kvarbon {
 
+namespace {
+
+// Points `list` at `folder`; a folder that is not there is reported with what a
+// show folder holds, since the usual cause is a start in the wrong folder.
+void ListShowFolder(FileListSource& list, const std::filesystem::path& folder) {
+  try {
+    list.SetDirectory(folder);
+  } catch (const FileError& error) {
+    if (error.error() != ENOENT && error.error() != ENOTDIR) throw;
+    throw FileError(error.action(), error.path(), error.error(),
+                    "Папка слайд-шоу содержит папку pic с картинками (.bmp, .jpg, .gif) "
+                    "и папку snd со звуками (.wav).");
+  }
+}
+
+}  // namespace
+
 void RunStartup(const std::filesystem::path& workDir, SharedState& state, FileListSource& File1,
                 FileListSource& File2) {
-  File1.SetDirectory(workDir / "pic");
-  File2.SetDirectory(workDir / "snd");
+  ListShowFolder(File1, workDir / "pic");
+  ListShowFolder(File2, workDir / "snd");
 
   const int soundCount = File2.Count();
   state.SoundBank.assign(static_cast<std::size_t>(soundCount) + 1, Bytes{});

@@ -7,8 +7,6 @@
 namespace kvarbon {
 namespace {
 
-constexpr std::uint16_t kFormatPcm = 0x0001;
-constexpr std::uint16_t kFormatFloat = 0x0003;
 constexpr std::uint16_t kFormatExtensible = 0xFFFE;
 
 constexpr std::size_t kRiffHeaderSize = 12;  // "RIFF", size, "WAVE"
@@ -45,7 +43,7 @@ struct Format {
 };
 
 std::optional<WavSampleFormat> SampleFormatOf(std::uint16_t tag, unsigned bits) {
-  if (tag == kFormatPcm) {
+  if (tag == kWavFormatPcm) {
     switch (bits) {
       case 8:
         return WavSampleFormat::kUnsigned8;
@@ -59,7 +57,7 @@ std::optional<WavSampleFormat> SampleFormatOf(std::uint16_t tag, unsigned bits) 
         return std::nullopt;
     }
   }
-  if (tag == kFormatFloat) {
+  if (tag == kWavFormatFloat) {
     switch (bits) {
       case 32:
         return WavSampleFormat::kFloat32;
@@ -74,30 +72,16 @@ std::optional<WavSampleFormat> SampleFormatOf(std::uint16_t tag, unsigned bits) 
 
 // Reads a "fmt " chunk body (only the bytes actually present).
 std::optional<Format> ParseFmt(ByteView body) {
-  if (body.size() < kFmtBaseSize) return std::nullopt;
-  std::uint16_t tag = ReadU16(body, 0);
-  const unsigned channels = ReadU16(body, 2);
-  const std::uint32_t sampleRate = ReadU32(body, 4);
-  const std::size_t blockAlign = ReadU16(body, 12);
-  const unsigned bits = ReadU16(body, 14);
-
-  if (tag == kFormatExtensible) {
-    if (body.size() < kFmtExtensibleSize || ReadU16(body, 16) < kExtensibleExtraSize) return std::nullopt;
-    const unsigned validBits = ReadU16(body, 18);
-    if (validBits > bits) return std::nullopt;
-    const ByteView guid = body.subspan(24, 16);
-    for (std::size_t i = 0; i < kSubformatGuidTail.size(); ++i) {
-      if (std::to_integer<unsigned char>(guid[i + 2]) != kSubformatGuidTail[i]) return std::nullopt;
-    }
-    tag = ReadU16(guid, 0);
-  }
-
-  const std::optional<WavSampleFormat> format = SampleFormatOf(tag, bits);
+  const std::optional<WavFormatFields> fields = ReadWavFormatFields(body);
+  if (!fields) return std::nullopt;
+  if (fields->extensible && fields->validBits > fields->bits) return std::nullopt;
+  const std::optional<WavSampleFormat> format = SampleFormatOf(fields->tag, fields->bits);
   if (!format) return std::nullopt;
+  const unsigned channels = fields->channels;
   if (channels == 0 || channels > kMaxWavChannels) return std::nullopt;
-  if (sampleRate < kMinWavSampleRate || sampleRate > kMaxWavSampleRate) return std::nullopt;
-  if (blockAlign != channels * BytesPerSample(*format)) return std::nullopt;
-  return Format{*format, channels, sampleRate, blockAlign};
+  if (fields->sampleRate < kMinWavSampleRate || fields->sampleRate > kMaxWavSampleRate) return std::nullopt;
+  if (fields->blockAlign != channels * BytesPerSample(*format)) return std::nullopt;
+  return Format{*format, channels, fields->sampleRate, fields->blockAlign};
 }
 
 }  // namespace
@@ -120,13 +104,13 @@ std::size_t BytesPerSample(WavSampleFormat format) {
   return 0;
 }
 
-std::optional<WavImage> ParseWavImage(ByteView image) {
+std::optional<WavChunks> FindWavChunks(ByteView image) {
   if (image.size() < kRiffHeaderSize || !HasId(image, 0, "RIFF") || !HasId(image, 8, "WAVE")) {
     return std::nullopt;
   }
   // The RIFF size field is not trusted (streaming writers leave it wrong); the
   // chunks are walked up to the end of the bytes actually present.
-  std::optional<Format> format;
+  std::optional<ByteView> format;
   std::optional<ByteView> data;
   std::size_t at = kRiffHeaderSize;
   while (image.size() - at >= kChunkHeaderSize && !(format && data)) {
@@ -137,8 +121,7 @@ std::optional<WavImage> ParseWavImage(ByteView image) {
         image.subspan(bodyStart, static_cast<std::size_t>(std::min<std::uint64_t>(declared, present)));
     if (HasId(image, at, "fmt ")) {
       if (format) return std::nullopt;  // a second format makes the data ambiguous
-      format = ParseFmt(body);
-      if (!format) return std::nullopt;
+      format = body;
     } else if (HasId(image, at, "data")) {
       if (!data) data = body;
     }
@@ -147,14 +130,43 @@ std::optional<WavImage> ParseWavImage(ByteView image) {
     at = static_cast<std::size_t>(next);
   }
   if (!format || !data) return std::nullopt;
+  return WavChunks{*format, *data};
+}
 
-  const std::size_t wholeFrames = data->size() / format->blockAlign;
+std::optional<WavFormatFields> ReadWavFormatFields(ByteView body) {
+  if (body.size() < kFmtBaseSize) return std::nullopt;
+  WavFormatFields fields;
+  fields.tag = ReadU16(body, 0);
+  fields.channels = ReadU16(body, 2);
+  fields.sampleRate = ReadU32(body, 4);
+  fields.blockAlign = ReadU16(body, 12);
+  fields.bits = ReadU16(body, 14);
+  if (fields.tag == kFormatExtensible) {
+    if (body.size() < kFmtExtensibleSize || ReadU16(body, 16) < kExtensibleExtraSize) return std::nullopt;
+    const ByteView guid = body.subspan(24, 16);
+    for (std::size_t i = 0; i < kSubformatGuidTail.size(); ++i) {
+      if (std::to_integer<unsigned char>(guid[i + 2]) != kSubformatGuidTail[i]) return std::nullopt;
+    }
+    fields.extensible = true;
+    fields.validBits = ReadU16(body, 18);
+    fields.tag = ReadU16(guid, 0);
+  }
+  return fields;
+}
+
+std::optional<WavImage> ParseWavImage(ByteView image) {
+  const std::optional<WavChunks> chunks = FindWavChunks(image);
+  if (!chunks) return std::nullopt;
+  const std::optional<Format> format = ParseFmt(chunks->format);
+  if (!format) return std::nullopt;
+
+  const std::size_t wholeFrames = chunks->data.size() / format->blockAlign;
   WavImage result;
   result.format = format->format;
   result.channels = format->channels;
   result.sampleRate = format->sampleRate;
   result.blockAlign = format->blockAlign;
-  result.samples = data->first(wholeFrames * format->blockAlign);
+  result.samples = chunks->data.first(wholeFrames * format->blockAlign);
   return result;
 }
 

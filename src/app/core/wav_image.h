@@ -42,6 +42,46 @@ inline constexpr unsigned kMaxWavChannels = 8;
 inline constexpr std::uint32_t kMinWavSampleRate = 1000;
 inline constexpr std::uint32_t kMaxWavSampleRate = 768000;
 
+// The two chunks of a RIFF/WAVE image that make its sound, each body cut to
+// the bytes present.
+struct WavChunks {
+  ByteView format;  // the "fmt " body
+  ByteView data;    // the first "data" body
+};
+
+// Finds the "fmt " and first "data" chunks of a RIFF/WAVE image. Chunks are
+// walked within `image` (odd sizes padded to even, unknown chunks skipped; the
+// RIFF size is not trusted). Nullopt without the RIFF/WAVE signature, without
+// either chunk, or with a second "fmt " before the data.
+std::optional<WavChunks> FindWavChunks(ByteView image);
+
+// The fields every "fmt " chunk starts with.
+struct WavFormatFields {
+  // The encoding: the format tag, or for WAVE_FORMAT_EXTENSIBLE the tag its
+  // sub-format GUID stands for.
+  std::uint16_t tag = 0;
+  bool extensible = false;
+  unsigned channels = 0;
+  std::uint32_t sampleRate = 0;
+  std::size_t blockAlign = 0;
+  unsigned bits = 0;
+  // With `extensible`: the valid bits per sample (a sample count per block
+  // for block-coded encodings).
+  unsigned validBits = 0;
+};
+
+inline constexpr std::uint16_t kWavFormatPcm = 0x0001;
+inline constexpr std::uint16_t kWavFormatMsAdpcm = 0x0002;
+inline constexpr std::uint16_t kWavFormatFloat = 0x0003;
+inline constexpr std::uint16_t kWavFormatALaw = 0x0006;
+inline constexpr std::uint16_t kWavFormatMuLaw = 0x0007;
+inline constexpr std::uint16_t kWavFormatImaAdpcm = 0x0011;
+
+// Reads the common fields of a "fmt " body. Nullopt when the body is shorter
+// than they are, or is an extensible one whose extension is short or whose
+// sub-format is not a plain format tag.
+std::optional<WavFormatFields> ReadWavFormatFields(ByteView formatBody);
+
 // Reads the header of a RIFF/WAVE image held in memory. Accepts PCM (unsigned
 // 8-bit, signed 16/24/32-bit), IEEE float (32/64-bit) and WAVE_FORMAT_EXTENSIBLE
 // wrapping either. Never reads outside `image`: chunks are walked within it

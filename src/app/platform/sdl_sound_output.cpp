@@ -4,10 +4,13 @@
 
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "app/platform/sdl_voice.h"
+#include "app/platform/sdl_wav_decode.h"
 
 namespace kvarbon {
 namespace {
@@ -26,6 +29,10 @@ struct SdlSoundOutput::Impl {
   bool subsystemUp = false;
   SDL_AudioDeviceID device = 0;
   SDL_AudioSpec spec{};
+  // Compressed sounds decoded so far, by the address and size of their image;
+  // empty for one that could not be decoded, so it is not tried again. Never
+  // shrinks while the device is open: the voice may be reading an entry.
+  std::map<std::pair<const std::byte*, std::size_t>, std::optional<DecodedWav>> decoded;
   // Touched by the audio callback; replaced on the GUI thread only while the
   // device is locked.
   std::unique_ptr<SdlVoice> voice;
@@ -65,11 +72,21 @@ struct SdlSoundOutput::Impl {
   Impl& operator=(const Impl&) = delete;
 
   static void ReportNoDevice() {
-    std::fprintf(stderr, "kvarbon: no audio device (%s); sounds are silent\n", SDL_GetError());
+    std::fprintf(stderr, "kvarbon: нет звукового устройства (%s); звуки не будут слышны\n", SDL_GetError());
   }
 
   static void SDLCALL Callback(void* userdata, Uint8* out, int len) {
     static_cast<Impl*>(userdata)->Fill(out, len);
+  }
+
+  // A voice for `image`: PCM and float where it lies, the other encodings
+  // from their decoded samples. Null when it cannot be played.
+  std::unique_ptr<SdlVoice> VoiceFor(ByteView image) {
+    if (const std::optional<WavImage> wav = ParseWavImage(image)) return SdlVoice::Make(*wav, spec);
+    const auto key = std::make_pair(image.data(), image.size());
+    auto found = decoded.find(key);
+    if (found == decoded.end()) found = decoded.emplace(key, DecodeCompressedWav(image)).first;
+    return found->second ? SdlVoice::Make(found->second->View(), spec) : nullptr;
   }
 
   // Swaps in `next` (possibly none) and returns the voice it replaced, so that
@@ -101,7 +118,7 @@ bool SdlSoundOutput::HasDevice() const { return impl_->device != 0; }
 // linger under it.
 void SdlSoundOutput::Play(ByteView image) {
   if (impl_->device == 0) return;
-  std::unique_ptr<SdlVoice> next = SdlVoice::Make(image, impl_->spec);
+  std::unique_ptr<SdlVoice> next = impl_->VoiceFor(image);
   // The replaced voice is freed here, after the lock is released.
   const std::unique_ptr<SdlVoice> replaced = impl_->Replace(std::move(next));
 }

@@ -10,6 +10,12 @@ namespace kvarbon {
 // without a device (no sound card) it stays silent after one line on stderr.
 // Play never blocks for the length of a sound and never reads beyond the bytes
 // it is handed, whatever the image's header claims.
+//
+// PCM and float sounds start at once, played where they lie. IMA ADPCM, MS
+// ADPCM, A-law and µ-law ones are decoded on their first play and the result
+// kept for the output's life, found again by the address and size of the
+// image: different bytes must not be handed over later at the same address
+// with the same size (SoundBank elements never are).
 class SdlSoundOutput final : public SoundOutput {
  public:
   SdlSoundOutput();

@@ -66,13 +66,17 @@ void NarrowFloat64(ByteView in, std::byte* out) {
 
 std::unique_ptr<SdlVoice> SdlVoice::Make(ByteView image, const SDL_AudioSpec& device) {
   const std::optional<WavImage> wav = ParseWavImage(image);
-  if (!wav || wav->FrameCount() == 0) return nullptr;
+  return wav ? Make(*wav, device) : nullptr;
+}
+
+std::unique_ptr<SdlVoice> SdlVoice::Make(const WavImage& wav, const SDL_AudioSpec& device) {
+  if (wav.FrameCount() == 0) return nullptr;
   if (device.freq <= 0 || device.channels == 0 || SDL_AUDIO_BITSIZE(device.format) < 8) return nullptr;
   SDL_AudioStream* stream =
-      SDL_NewAudioStream(FeedFormat(wav->format), static_cast<Uint8>(wav->channels),
-                         static_cast<int>(wav->sampleRate), device.format, device.channels, device.freq);
+      SDL_NewAudioStream(FeedFormat(wav.format), static_cast<Uint8>(wav.channels),
+                         static_cast<int>(wav.sampleRate), device.format, device.channels, device.freq);
   if (stream == nullptr) return nullptr;
-  return std::unique_ptr<SdlVoice>(new SdlVoice(*wav, stream, device));
+  return std::unique_ptr<SdlVoice>(new SdlVoice(wav, stream, device));
 }
 
 SdlVoice::SdlVoice(const WavImage& wav, SDL_AudioStream* stream, const SDL_AudioSpec& device)

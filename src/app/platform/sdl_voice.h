@@ -24,6 +24,9 @@ class SdlVoice {
   // channels; null when the image is not playable or holds no frames. The bytes
   // must stay alive and unchanged for the voice's life.
   static std::unique_ptr<SdlVoice> Make(ByteView image, const SDL_AudioSpec& device);
+  // The same for a sound already described: its samples must stay alive and
+  // unchanged for the voice's life.
+  static std::unique_ptr<SdlVoice> Make(const WavImage& wav, const SDL_AudioSpec& device);
 
   SdlVoice(const SdlVoice&) = delete;
   SdlVoice& operator=(const SdlVoice&) = delete;

@@ -92,7 +92,7 @@ class Reader {
 
   void Read() {
     std::size_t at = 0;
-    if (!ReadSpeed(at) || !ReadIni(at) || !ExpectTag(at, "sound")) return;
+    if (!ReadSpeed(at) || !ReadIni(at) || !ExpectTag(at, kSoundTag)) return;
     if (!ReadMedia(at)) return;
     CheckAssignments();
   }
@@ -119,12 +119,12 @@ class Reader {
   }
 
   bool ReadSpeed(std::size_t& at) {
-    if (!ExpectTag(at, "speed")) return false;
+    if (!ExpectTag(at, kSpeedTag)) return false;
     out_.speedOffset = at;
     const std::size_t end = SkipWhile(at, IsDigit);
     if (end == at) return Fail(at, "the frame interval in decimal digits");
     out_.speedText = std::string(AsText(bytes_.subspan(at, end - at)));
-    if (!HasText(bytes_, end, "\\speed")) {
+    if (!HasText(bytes_, end, kSpeedEndTag)) {
       return Fail(end, "the closing tag \"\\speed\" after the frame interval's digits");
     }
     constexpr std::uint64_t kMostInterval = 32767;
@@ -135,17 +135,17 @@ class Reader {
       out_.frameInterval = static_cast<int>(interval);
       if (interval == 0) Problem(at, "speed", "a frame interval of 0 ms has no playback rate");
     }
-    at = end + std::string_view("\\speed").size();
+    at = end + kSpeedEndTag.size();
     return true;
   }
 
   bool ReadIni(std::size_t& at) {
-    if (!ExpectTag(at, "ini")) return false;
+    if (!ExpectTag(at, kIniTag)) return false;
     out_.iniOffset = at;
     // The payload holds only digits, "=" and ";", so it ends at the first other byte.
     const std::size_t end = SkipWhile(at, IsIniByte);
     out_.iniText = std::string(AsText(bytes_.subspan(at, end - at)));
-    if (!HasText(bytes_, end, "\\ini")) {
+    if (!HasText(bytes_, end, kIniEndTag)) {
       return Fail(end, "an assignment (frame number, \"=\", sound position, \";\") or the closing tag \"\\ini\"");
     }
     std::size_t entry = at;
@@ -163,7 +163,7 @@ class Reader {
                               ParseNumber(text.substr(equals + 1))});
       entry = *semicolon + 1;
     }
-    at = end + std::string_view("\\ini").size();
+    at = end + kIniEndTag.size();
     return true;
   }
 

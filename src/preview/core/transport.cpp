@@ -63,7 +63,7 @@ void Transport::Step(std::int16_t index) {
   view_.ShowFrame(static_cast<int>(
       std::clamp<std::int64_t>(wanted, std::numeric_limits<int>::min(), std::numeric_limits<int>::max())));
   const std::optional<std::int16_t> frame = NarrowToInt16(view_.FrameShown());
-  if (!frame) throw std::overflow_error("Overflow: the frame number does not fit 16 bits");
+  if (!frame) throw std::overflow_error("Переполнение: номер кадра не помещается в 16 бит");
   state_.CurrentFrame = *frame;
 }
 

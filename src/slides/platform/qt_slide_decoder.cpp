@@ -37,7 +37,7 @@ QSize BmpHeaderSize(const Bytes& file) {
 
 // The reason a picture could not be decoded, in terms the user can act on.
 std::string WhyNotDecoded(const Bytes& file, QSize announced, const QImageReader& reader) {
-  if (file.empty()) return "the file is empty";
+  if (file.empty()) return "Файл пуст";
   // The decoders refuse a picture above the allocation limit before reading
   // its data; say so rather than that the data is unreadable.
   const QSize claimed = announced.isValid() ? announced : BmpHeaderSize(file);
@@ -45,10 +45,18 @@ std::string WhyNotDecoded(const Bytes& file, QSize announced, const QImageReader
   // In floating point: a header's 32-bit sides can make a product no integer holds.
   const double pictureBytes = 4.0 * claimed.width() * claimed.height();
   if (claimed.isValid() && limitBytes > 0 && pictureBytes > static_cast<double>(limitBytes)) {
-    return "its header claims " + std::to_string(claimed.width()) + " × " + std::to_string(claimed.height()) +
-           " pixels, more than can be held in memory";
+    return "В её заголовке указан размер " + std::to_string(claimed.width()) + " × " +
+           std::to_string(claimed.height()) + " пикселей, больше, чем помещается в памяти";
   }
-  return reader.errorString().toStdString();
+  // Qt's own texts are English; the kinds of failure it reports are worded here.
+  switch (reader.error()) {
+    case QImageReader::UnsupportedFormatError:
+      return "Формат картинки не поддерживается";
+    case QImageReader::InvalidDataError:
+      return "Данные картинки повреждены";
+    default:
+      return "Ошибка декодирования";
+  }
 }
 
 QRect ToQRect(const PixelRect& rect) { return QRect(rect.x, rect.y, rect.width, rect.height); }
@@ -100,8 +108,8 @@ SlideHolder QtSlideDecoder::Decode(const Bytes& file, const std::filesystem::pat
   reader.setAutoTransform(false);
   const QSize announced = reader.size();
   const auto fail = [&] {
-    throw InputError("Cannot decode the picture \"" + path.native() +
-                     "\": " + WhyNotDecoded(file, announced, reader));
+    throw InputError("Не удалось декодировать картинку " + QuotedPath(path) + ": " +
+                     WhyNotDecoded(file, announced, reader));
   };
 
   SlideHolder holder;

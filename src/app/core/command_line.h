@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kvarbon {
+
+// What the command line of kvarbon asks for.
+struct CommandLine {
+  enum class Action {
+    kRun,                 // work in the current folder, as without options
+    kChooseFolderAndRun,  // --choose-folder: ask for the show's folder first
+    kHelp,                // -h, --help
+    kVersion,             // --version
+    kUsageError,          // an unknown long option; `error` says which
+  };
+  Action action = Action::kRun;
+  std::string error;
+};
+
+// Reads the tool's own options from `args` (the arguments after the program's
+// name); the first of --help and --version decides. Every other argument that
+// does not start with "--" is left to Qt, which takes its own (-platform,
+// -style...) and ignores the rest, as it always has.
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The texts of --help and --version, each ending in a line end.
+std::string HelpText();
+std::string VersionText();
+
+}  // namespace kvarbon

@@ -1,0 +1,7 @@
+#include "app/core/program_version.h"
+
+namespace kvarbon {
+
+std::string_view ProgramVersion() { return KVARBON_VERSION; }
+
+}  // namespace kvarbon

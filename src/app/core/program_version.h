@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string_view>
+
+namespace kvarbon {
+
+// The version of the programs, the one the Debian package carries.
+std::string_view ProgramVersion();
+
+}  // namespace kvarbon
