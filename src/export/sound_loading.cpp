@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/core/wav_image.h"
+#include "app/platform/sdl_wav_decode.h"
 #include "export/ffmpeg_handles.h"
 
 extern "C" {
@@ -14,9 +15,10 @@ extern "C" {
 namespace kvarbon {
 
 std::optional<PcmSound> LoadSound(ByteView wavImage) {
-  const std::optional<WavImage> wav = ParseWavImage(wavImage);
-  if (!wav) return std::nullopt;
-  return ToPcmSound(*wav);
+  if (const std::optional<WavImage> wav = ParseWavImage(wavImage)) return ToPcmSound(*wav);
+  // IMA ADPCM, MS ADPCM, A-law and µ-law, decoded as the sound output decodes them.
+  if (const std::optional<DecodedWav> decoded = DecodeCompressedWav(wavImage)) return ToPcmSound(decoded->View());
+  return std::nullopt;
 }
 
 std::vector<float> Resample(const PcmSound& sound, int rate, int channels) {

@@ -8,8 +8,9 @@
 
 namespace kvarbon {
 
-// Decodes one sound file of a show, held in memory; nullopt when its encoding
-// is not one the sound output plays.
+// Decodes one sound file of a show, held in memory: every WAV encoding the
+// sound output plays (PCM, float, IMA and MS ADPCM, A-law, µ-law); nullopt for
+// anything else.
 std::optional<PcmSound> LoadSound(ByteView wavImage);
 
 // `sound` at `rate` samples per second on `channels` channels, interleaved.

@@ -5,6 +5,8 @@
 
 #include "export/core/export_timeline.h"
 #include "export/core/pcm_sound.h"
+#include "export/sound_loading.h"
+#include "support/compressed_wav.h"
 #include "support/media_samples.h"
 
 namespace kvarbon {
@@ -94,6 +96,20 @@ TEST(ExportSounds, EverySampleEncodingDecodesToTheSameScale) {
   EXPECT_EQ(s24.samples, (std::vector<float>{-0.5f}));
   const PcmSound f32 = decode(FormattedWav(3, 1, 32, ToBytes(std::string_view("\x00\x00\x40\x3F", 4)), true));
   EXPECT_EQ(f32.samples, (std::vector<float>{0.75f}));
+}
+
+TEST(ExportSounds, CompressedEncodingsAreDecodedAsTheSoundOutputDecodesThem) {
+  std::vector<int> tone;
+  for (int i = 0; i < 17; ++i) tone.push_back(i % 2 == 0 ? 8000 : -8000);
+  const std::vector<int> even(tone.begin(), tone.end() - 1);
+  for (const Bytes& wav : {testing::LawWav(6, even), testing::LawWav(7, even), testing::ImaAdpcmWav(tone),
+                           testing::MsAdpcmWav(even)}) {
+    const std::optional<PcmSound> sound = LoadSound(wav);
+    ASSERT_TRUE(sound);
+    EXPECT_EQ(sound->channels, 1u);
+    EXPECT_GE(sound->FrameCount(), even.size());
+  }
+  EXPECT_FALSE(LoadSound(ToBytes("RIFF\x04\0\0\0WAVE")));
 }
 
 }  // namespace
