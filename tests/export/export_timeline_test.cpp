@@ -109,7 +109,7 @@ TEST(ExportSounds, CompressedEncodingsAreDecodedAsTheSoundOutputDecodesThem) {
     EXPECT_EQ(sound->channels, 1u);
     EXPECT_GE(sound->FrameCount(), even.size());
   }
-  EXPECT_FALSE(LoadSound(ToBytes("RIFF\x04\0\0\0WAVE")));
+  EXPECT_FALSE(LoadSound(ToBytes("RIFFxxxxWAVE")));
 }
 
 }  // namespace
