@@ -14,6 +14,10 @@ namespace {
 // Samples of the sound track written per step, about 0.1 s.
 constexpr std::int64_t kTrackStep = kTrackRate / 10;
 
+void Warn(const ExportHooks& hooks, const std::string& text) {
+  if (hooks.warn) hooks.warn(text);
+}
+
 struct Track {
   std::vector<SoundSpan> spans;
   std::vector<std::vector<float>> sounds;  // at the track's rate and channels
@@ -34,7 +38,7 @@ Track PlanTrack(ByteView container, const ContainerContents& contents,
     if (!used[s]) continue;
     const std::optional<PcmSound> sound = LoadSound(PayloadBytes(container, contents.sounds[s]));
     if (!sound) {
-      hooks.warn(PayloadName(contents.sounds[s]) + " at offset " + std::to_string(contents.sounds[s].offset) +
+      Warn(hooks, PayloadName(contents.sounds[s]) + " at offset " + std::to_string(contents.sounds[s].offset) +
                  ": not a WAV encoding that can be played; its frames are silent");
       continue;
     }
@@ -125,7 +129,7 @@ bool ExportShow(ByteView container, const ContainerContents& contents, const Exp
     if (frame < frameCount) next = prepare(frame + 1);
     if (!ready.picture) {
       const MediaPayload& slide = contents.slides[frame - 1];
-      hooks.warn(PayloadName(slide) + " at offset " + std::to_string(slide.offset) +
+      Warn(hooks, PayloadName(slide) + " at offset " + std::to_string(slide.offset) +
                  ": cannot be decoded; the picture before it stays");
     } else {
       if (options.fit) canvas.Fill(0);
