@@ -38,8 +38,8 @@ Track PlanTrack(ByteView container, const ContainerContents& contents,
     if (!used[s]) continue;
     const std::optional<PcmSound> sound = LoadSound(PayloadBytes(container, contents.sounds[s]));
     if (!sound) {
-      Warn(hooks, PayloadName(contents.sounds[s]) + " at offset " + std::to_string(contents.sounds[s].offset) +
-                 ": not a WAV encoding that can be played; its frames are silent");
+      Warn(hooks, "offset " + std::to_string(contents.sounds[s].offset) + ": " + PayloadName(contents.sounds[s]) +
+                      ": not a WAV encoding that can be played; its frames are silent");
       continue;
     }
     track.sounds[s] = Resample(*sound, kTrackRate, kTrackChannels);
@@ -129,8 +129,8 @@ bool ExportShow(ByteView container, const ContainerContents& contents, const Exp
     if (frame < frameCount) next = prepare(frame + 1);
     if (!ready.picture) {
       const MediaPayload& slide = contents.slides[frame - 1];
-      Warn(hooks, PayloadName(slide) + " at offset " + std::to_string(slide.offset) +
-                 ": cannot be decoded; the picture before it stays");
+      Warn(hooks, "offset " + std::to_string(slide.offset) + ": " + PayloadName(slide) +
+                      ": cannot be decoded; the picture before it stays");
     } else {
       if (options.fit) canvas.Fill(0);
       canvas.Draw(*ready.picture, ready.x, ready.y);
