@@ -152,6 +152,8 @@ extern "C" void OnStopSignal(int signal) { stopSignal = signal; }
 void CatchStopSignals() {
   struct sigaction action {};
   action.sa_handler = OnStopSignal;
+  // Writes in progress go on; the export stops at the next frame.
+  action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
