@@ -35,7 +35,7 @@ void TakePicture(const AVFrame& frame, AVRational timeBase, DecodedMedia& media)
   picture.height = frame.height;
   picture.pixels.resize(static_cast<std::size_t>(frame.width * frame.height));
   const SwsPtr scaler(sws_getContext(frame.width, frame.height, static_cast<AVPixelFormat>(frame.format), frame.width,
-                                     frame.height, AV_PIX_FMT_BGRA, SWS_POINT, nullptr, nullptr, nullptr));
+                                     frame.height, AV_PIX_FMT_RGB32, SWS_POINT, nullptr, nullptr, nullptr));
   std::uint8_t* to = reinterpret_cast<std::uint8_t*>(picture.pixels.data());
   const int stride = frame.width * 4;
   sws_scale(scaler.get(), frame.data, frame.linesize, 0, frame.height, &to, &stride);
