@@ -93,18 +93,18 @@ int main(int argc, char** argv) {
     const double speed = kVideoSeconds / Median(seconds);
     const bool mp4 = std::string(extension) == "mp4";
     std::printf("%s export %-4s: %5.1f x real time (median of %d: %.2f s for %.0f s of video)%s\n",
-                mp4 ? (speed >= 5 ? "PASS" : "FAIL") : "    ", extension, speed, rounds, Median(seconds),
-                kVideoSeconds, mp4 ? ", target at least 5 x, aim 20 x" : "");
+                mp4 ? (speed >= 5 ? "PASS" : "FAIL") : "    ", extension, speed, rounds, Median(seconds), kVideoSeconds,
+                mp4 ? ", target at least 5 x, aim 20 x" : "");
 
     const kvarbon::testing::DecodedMedia media = kvarbon::testing::DecodeMedia(out);
     double worstMs = 0;
     int onsets = 0;
     for (int frame = 1; frame <= kFrames; frame += kSoundEvery) {
-      const std::vector<float> reference =
-          kvarbon::Resample(kvarbon::PcmSound{44100, 1, sounds[static_cast<std::size_t>((frame / kSoundEvery) % 3)]},
-                            48000, 1);
-      const std::int64_t expected = kvarbon::SampleAt(kvarbon::FrameStartMs(kInterval, static_cast<std::size_t>(frame)),
-                                                      48000) - media.audioStart;
+      const std::vector<float> reference = kvarbon::Resample(
+          kvarbon::PcmSound{44100, 1, sounds[static_cast<std::size_t>((frame / kSoundEvery) % 3)]}, 48000, 1);
+      const std::int64_t expected =
+          kvarbon::SampleAt(kvarbon::FrameStartMs(kInterval, static_cast<std::size_t>(frame)), 48000) -
+          media.audioStart;
       const int offset = kvarbon::testing::OnsetOffset(media.audio, expected, reference);
       worstMs = std::max(worstMs, std::abs(offset) / 48.0);
       ++onsets;

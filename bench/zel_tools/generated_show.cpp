@@ -15,8 +15,6 @@ void PutLe(Bytes& out, std::uint32_t value, int size) {
   for (int i = 0; i < size; ++i) out.push_back(static_cast<std::byte>((value >> (8 * i)) & 0xFF));
 }
 
-
-
 Bytes Slide(int frame, std::mt19937& random) {
   QImage image(1280, 720, QImage::Format_RGB32);
   std::uniform_int_distribution<int> grain(-12, 12);
@@ -37,7 +35,6 @@ Bytes Slide(int frame, std::mt19937& random) {
   const auto* begin = reinterpret_cast<const std::byte*>(data.constData());
   return Bytes(begin, begin + data.size());
 }
-
 
 std::vector<float> SoundSamples(unsigned seed) {
   std::mt19937 random(seed);

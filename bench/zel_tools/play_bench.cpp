@@ -119,19 +119,20 @@ int main(int argc, char** argv) {
     std::vector<double> sorted = lateMs;
     std::sort(sorted.begin(), sorted.end());
     const double worst = std::max(std::abs(sorted.front()), std::abs(sorted.back()));
-    const std::size_t over = static_cast<std::size_t>(std::count_if(lateMs.begin(), lateMs.end(), [](double ms) {
-      return std::abs(ms) > 5;
-    }));
-    std::printf("%s frame times: %zu of %d frames shown, worst %.2f ms off (median %.2f, 99th percentile %.2f), "
-                "%zu beyond 5 ms; target every frame within 5 ms\n",
-                worst <= 5 && lateMs.size() == kFrames ? "PASS" : "FAIL", lateMs.size(), kFrames, worst,
-                sorted[sorted.size() / 2], sorted[sorted.size() * 99 / 100], over);
-    std::printf("     showing a frame took %.1f ms on average\n", window.busyMs / static_cast<double>(window.shown.size()));
-    std::printf("     memory: private memory grew by %.1f MB while playing (peak %.1f MB); one decoded slide is "
-                "%.1f MB, the show %.0f MB\n",
-                static_cast<double>(window.peakAnonKb - anonBeforeKb) / 1024,
-                static_cast<double>(window.peakAnonKb) / 1024, 1280.0 * 720 * 4 / 1e6 / 1.048576,
-                static_cast<double>(fs::file_size(show)) / 1048576);
+    const std::size_t over = static_cast<std::size_t>(
+        std::count_if(lateMs.begin(), lateMs.end(), [](double ms) { return std::abs(ms) > 5; }));
+    std::printf(
+        "%s frame times: %zu of %d frames shown, worst %.2f ms off (median %.2f, 99th percentile %.2f), "
+        "%zu beyond 5 ms; target every frame within 5 ms\n",
+        worst <= 5 && lateMs.size() == kFrames ? "PASS" : "FAIL", lateMs.size(), kFrames, worst,
+        sorted[sorted.size() / 2], sorted[sorted.size() * 99 / 100], over);
+    std::printf("     showing a frame took %.1f ms on average\n",
+                window.busyMs / static_cast<double>(window.shown.size()));
+    std::printf(
+        "     memory: private memory grew by %.1f MB while playing (peak %.1f MB); one decoded slide is "
+        "%.1f MB, the show %.0f MB\n",
+        static_cast<double>(window.peakAnonKb - anonBeforeKb) / 1024, static_cast<double>(window.peakAnonKb) / 1024,
+        1280.0 * 720 * 4 / 1e6 / 1.048576, static_cast<double>(fs::file_size(show)) / 1048576);
   }
   fs::remove(show);
   return 0;

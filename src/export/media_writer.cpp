@@ -71,8 +71,7 @@ MediaWriter::MediaWriter(const std::filesystem::path& file, const WriterSettings
   Check(av_frame_get_buffer(picture_.get(), 0), "Cannot allocate a picture");
   // The canvas's 0xFFRRGGBB words are FFmpeg's native-endian RGB32.
   scaler_.reset(sws_getContext(settings.sourceWidth, settings.sourceHeight, AV_PIX_FMT_RGB32, settings.width,
-                               settings.height, video_.codec->pix_fmt, SWS_BICUBIC, nullptr,
-                               nullptr, nullptr));
+                               settings.height, video_.codec->pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr));
   if (!scaler_) throw MediaError("Cannot set up the picture conversion");
 }
 

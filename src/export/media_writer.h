@@ -77,8 +77,8 @@ class MediaWriter {
   int sourceWidth_ = 0;
   int sourceHeight_ = 0;
   std::map<std::int64_t, std::int64_t> durations_;  // picture start -> duration, until its packet is out
-  std::vector<float> pending_;                       // sound samples not yet a whole encoder frame
-  std::int64_t soundWritten_ = 0;                    // sample frames handed to the encoder
+  std::vector<float> pending_;                      // sound samples not yet a whole encoder frame
+  std::int64_t soundWritten_ = 0;                   // sample frames handed to the encoder
 };
 
 }  // namespace kvarbon

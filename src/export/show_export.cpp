@@ -74,8 +74,8 @@ ReadySlide PrepareSlide(ByteView file, bool fit, int canvasWidth, int canvasHeig
 bool ExportShow(ByteView container, const ContainerContents& contents, const ExportOptions& options,
                 const std::filesystem::path& file, const ExportHooks& hooks) {
   if (!contents.frameInterval || *contents.frameInterval <= 0) {
-    throw ShowError("offset " + std::to_string(contents.speedOffset) + ": the frame interval \"" +
-                    contents.speedText + "\" is not a playable number of milliseconds");
+    throw ShowError("offset " + std::to_string(contents.speedOffset) + ": the frame interval \"" + contents.speedText +
+                    "\" is not a playable number of milliseconds");
   }
   const int interval = *contents.frameInterval;
   const std::size_t frameCount = contents.slides.size();

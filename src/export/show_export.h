@@ -15,8 +15,8 @@ namespace kvarbon {
 
 struct ExportOptions {
   OutputKind kind = OutputKind::kMp4;
-  bool fit = false;                 // scale each slide to fit, centred on black
-  std::optional<int> width;         // scale the result to width x height
+  bool fit = false;          // scale each slide to fit, centred on black
+  std::optional<int> width;  // scale the result to width x height
   std::optional<int> height;
 };
 

@@ -50,8 +50,8 @@ std::vector<float> Resample(const PcmSound& sound, int rate, int channels) {
   // Then what the resampler still holds back.
   while (made < capacity) {
     to = reinterpret_cast<std::uint8_t*>(out.data() + made * channels);
-    const int flushed = Check(swr_convert(swr.get(), &to, static_cast<int>(capacity - made), nullptr, 0),
-                              "Cannot convert a sound");
+    const int flushed =
+        Check(swr_convert(swr.get(), &to, static_cast<int>(capacity - made), nullptr, 0), "Cannot convert a sound");
     if (flushed == 0) break;
     made += flushed;
   }

@@ -15,8 +15,7 @@ namespace kvarbon {
 
 TempOutput::TempOutput(std::filesystem::path target) : target_(std::move(target)) {
   // ".NAME.XXXXXX" in the target's directory, so the rename stays on one file system.
-  const std::filesystem::path pattern =
-      target_.parent_path() / ("." + target_.filename().native() + ".XXXXXX");
+  const std::filesystem::path pattern = target_.parent_path() / ("." + target_.filename().native() + ".XXXXXX");
   std::vector<char> name(pattern.native().begin(), pattern.native().end());
   name.push_back('\0');
   const int fd = mkstemp(name.data());

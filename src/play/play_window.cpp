@@ -38,8 +38,8 @@ void CanvasView::paintEvent(QPaintEvent*) {
   painter.drawImage(QRect(box.x, box.y, box.width, box.height), image);
 }
 
-PlayWindow::PlayWindow(ByteView container, const ContainerContents& contents, SharedState& state,
-                       SoundOutput& sound, const QString& title)
+PlayWindow::PlayWindow(ByteView container, const ContainerContents& contents, SharedState& state, SoundOutput& sound,
+                       const QString& title)
     : container_(container),
       contents_(contents),
       state_(state),
@@ -81,7 +81,8 @@ void PlayWindow::Prefetch(int frame) {
   constexpr int kDepth = 2;
   const int last = std::min(frame + kDepth, LastFrame());
   for (int next = ahead_.empty() ? frame + 1 : ahead_.back().frame + 1; next <= last; ++next) {
-    ahead_.push_back({next, std::async(std::launch::async | std::launch::deferred, [this, next] { return Decode(next); })});
+    ahead_.push_back(
+        {next, std::async(std::launch::async | std::launch::deferred, [this, next] { return Decode(next); })});
   }
 }
 
@@ -126,7 +127,8 @@ void PlayWindow::ShowClock(bool running) {
 // before it cost, so a late frame does not make every later one late.
 void PlayWindow::ScheduleTick() {
   if (!transport_.Playing()) return;
-  const auto due = clockStart_ + std::chrono::milliseconds(static_cast<std::int64_t>(ticks_ + 1) * state_.FrameInterval);
+  const auto due =
+      clockStart_ + std::chrono::milliseconds(static_cast<std::int64_t>(ticks_ + 1) * state_.FrameInterval);
   const auto wait = std::chrono::round<std::chrono::milliseconds>(due - Clock::now());
   timer_.start(static_cast<int>(std::max<std::int64_t>(wait.count(), 0)));
 }

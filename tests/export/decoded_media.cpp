@@ -55,8 +55,8 @@ void TakeSound(const AVFrame& frame, AVRational timeBase, SwrContext*& swr, Deco
   const int channels = frame.ch_layout.nb_channels;
   std::vector<float> interleaved(static_cast<std::size_t>(frame.nb_samples * channels));
   auto* to = reinterpret_cast<std::uint8_t*>(interleaved.data());
-  const int made = swr_convert(swr, &to, frame.nb_samples, const_cast<const std::uint8_t**>(frame.extended_data),
-                               frame.nb_samples);
+  const int made =
+      swr_convert(swr, &to, frame.nb_samples, const_cast<const std::uint8_t**>(frame.extended_data), frame.nb_samples);
   for (int i = 0; i < made; ++i) media.audio.push_back(interleaved[static_cast<std::size_t>(i * channels)]);
 }
 

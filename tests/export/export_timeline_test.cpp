@@ -1,9 +1,10 @@
 // The timing of an exported show: frame times, which sound is heard when, the
 // end of the video; and the sound samples a WAV image decodes to.
 
+#include "export/core/export_timeline.h"
+
 #include <gtest/gtest.h>
 
-#include "export/core/export_timeline.h"
 #include "export/core/pcm_sound.h"
 #include "export/sound_loading.h"
 #include "support/compressed_wav.h"
@@ -102,8 +103,8 @@ TEST(ExportSounds, CompressedEncodingsAreDecodedAsTheSoundOutputDecodesThem) {
   std::vector<int> tone;
   for (int i = 0; i < 17; ++i) tone.push_back(i % 2 == 0 ? 8000 : -8000);
   const std::vector<int> even(tone.begin(), tone.end() - 1);
-  for (const Bytes& wav : {testing::LawWav(6, even), testing::LawWav(7, even), testing::ImaAdpcmWav(tone),
-                           testing::MsAdpcmWav(even)}) {
+  for (const Bytes& wav :
+       {testing::LawWav(6, even), testing::LawWav(7, even), testing::ImaAdpcmWav(tone), testing::MsAdpcmWav(even)}) {
     const std::optional<PcmSound> sound = LoadSound(wav);
     ASSERT_TRUE(sound);
     EXPECT_EQ(sound->channels, 1u);

@@ -97,7 +97,6 @@ Bytes Float32Stereo(const std::vector<float>& samples) {
   return data;
 }
 
-
 bool Near(std::uint32_t pixel, QColor colour, int tolerance = 40) {
   const QColor got = QColor::fromRgb(pixel);
   return std::abs(got.red() - colour.red()) <= tolerance && std::abs(got.green() - colour.green()) <= tolerance &&
@@ -176,9 +175,9 @@ INSTANTIATE_TEST_SUITE_P(Formats, ExportedShow, ::testing::Values("mp4", "webm")
 
 TEST(ZelExport, FitAndSizeScaleTheSlidesAndAShowWithoutSoundsHasNoTrack) {
   TempDir dir;
-  testing::WriteFile(dir / "show.zel", Container("50", "", {testing::FormattedWav(1, 1, 16, Pcm16(Noise(480, 3)))},
-                                                 {testing::SolidBmp(64, 48, Qt::red),
-                                                  testing::SolidGif(16, 24, Qt::blue)}));
+  testing::WriteFile(dir / "show.zel",
+                     Container("50", "", {testing::FormattedWav(1, 1, 16, Pcm16(Noise(480, 3)))},
+                               {testing::SolidBmp(64, 48, Qt::red), testing::SolidGif(16, 24, Qt::blue)}));
   const Outcome outcome =
       RunExport("--fit --size 32x24 " + Quote(dir / "show.zel") + " " + Quote(dir / "out.mp4") + " </dev/null");
   ASSERT_EQ(outcome.status, 0) << outcome.output;

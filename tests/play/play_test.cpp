@@ -7,11 +7,11 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 
-#include "support/recording_sound_output.h"
 #include "play/core/play_state.h"
 #include "play/play_window.h"
 #include "support/images.h"
 #include "support/media_samples.h"
+#include "support/recording_sound_output.h"
 
 namespace kvarbon {
 namespace {
@@ -87,9 +87,8 @@ TEST(PlayWindow, PlaysOnceAndTheKeysPauseStepRewindAndClose) {
   const std::size_t startsAfterEnd = sound.played.size();
   RunFor(60);
   EXPECT_EQ(sound.played.size(), startsAfterEnd);  // no further ticks
-  const bool frame3Played = std::any_of(sound.played.begin(), sound.played.end(), [&](const auto& played) {
-    return played.data == state.SoundBank[0].data();
-  });
+  const bool frame3Played = std::any_of(sound.played.begin(), sound.played.end(),
+                                        [&](const auto& played) { return played.data == state.SoundBank[0].data(); });
   EXPECT_TRUE(frame3Played);
 
   // Space at the end plays again from frame 1; Space again pauses.

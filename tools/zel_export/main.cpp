@@ -16,13 +16,13 @@
 #include <vector>
 
 #include "app/core/file_error.h"
-#include "app/core/program_version.h"
 #include "app/core/file_io.h"
+#include "app/core/program_version.h"
 #include "export/ffmpeg_handles.h"
 #include "export/file_error_text.h"
 #include "export/show_export.h"
-#include "inspect/core/container_reader.h"
 #include "export/temp_output.h"
+#include "inspect/core/container_reader.h"
 
 namespace {
 
@@ -183,8 +183,8 @@ class ProgressLine {
     const double elapsed = std::chrono::duration<double>(now - start_).count();
     const double left = part > 0 ? elapsed * (1 - part) / part : 0;
     std::fprintf(stdout, "\rzel-export: %3d%%, %.1f of %.1f s of video, about %.0f s left   ",
-                 static_cast<int>(part * 100), static_cast<double>(doneMs) / 1000,
-                 static_cast<double>(totalMs) / 1000, left);
+                 static_cast<int>(part * 100), static_cast<double>(doneMs) / 1000, static_cast<double>(totalMs) / 1000,
+                 left);
     std::fflush(stdout);
   }
 

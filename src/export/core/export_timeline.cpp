@@ -59,8 +59,8 @@ void RenderTrack(const std::vector<SoundSpan>& spans, const std::vector<std::vec
     if (first >= last) continue;
     const std::vector<float>& samples = sounds[span->sound];
     const auto source = samples.begin() + (first - span->start) * width;
-    const auto count = std::min<std::int64_t>((last - first) * width,
-                                              static_cast<std::int64_t>(samples.end() - source));
+    const auto count =
+        std::min<std::int64_t>((last - first) * width, static_cast<std::int64_t>(samples.end() - source));
     std::copy_n(source, std::max<std::int64_t>(count, 0), out.begin() + (first - from) * width);
   }
 }
@@ -72,12 +72,12 @@ FitBox FitInside(int width, int height, int boxWidth, int boxHeight) {
   FitBox box;
   if (fillsWidth) {
     box.width = boxWidth;
-    box.height = static_cast<int>(std::max<std::int64_t>(
-        1, (static_cast<std::int64_t>(height) * boxWidth + width / 2) / width));
+    box.height =
+        static_cast<int>(std::max<std::int64_t>(1, (static_cast<std::int64_t>(height) * boxWidth + width / 2) / width));
   } else {
     box.height = boxHeight;
-    box.width = static_cast<int>(std::max<std::int64_t>(
-        1, (static_cast<std::int64_t>(width) * boxHeight + height / 2) / height));
+    box.width = static_cast<int>(
+        std::max<std::int64_t>(1, (static_cast<std::int64_t>(width) * boxHeight + height / 2) / height));
   }
   box.x = (boxWidth - box.width) / 2;
   box.y = (boxHeight - box.height) / 2;

@@ -7,8 +7,7 @@
 
 namespace kvarbon {
 
-std::optional<std::string> FillSharedState(ByteView container, const ContainerContents& contents,
-                                           SharedState& state) {
+std::optional<std::string> FillSharedState(ByteView container, const ContainerContents& contents, SharedState& state) {
   if (!contents.frameInterval || *contents.frameInterval <= 0 ||
       *contents.frameInterval > std::numeric_limits<std::int16_t>::max()) {
     return "offset " + std::to_string(contents.speedOffset) + ": the frame interval \"" + contents.speedText +
@@ -17,7 +16,8 @@ std::optional<std::string> FillSharedState(ByteView container, const ContainerCo
   state.FrameInterval = static_cast<std::int16_t>(*contents.frameInterval);
   state.CurrentFrame = 0;
 
-  const std::size_t soundCount = std::min<std::size_t>(contents.sounds.size(), std::numeric_limits<std::int16_t>::max());
+  const std::size_t soundCount =
+      std::min<std::size_t>(contents.sounds.size(), std::numeric_limits<std::int16_t>::max());
   state.SoundBank.clear();
   for (std::size_t s = 0; s < soundCount; ++s) {
     const ByteView bytes = PayloadBytes(container, contents.sounds[s]);

@@ -15,7 +15,6 @@ namespace kvarbon {
 // the sound payloads (one empty element more), FrameInterval from the speed.
 // Assignments that name no frame or no sound are left out. Returns what is
 // wrong when the frame interval cannot be played.
-std::optional<std::string> FillSharedState(ByteView container, const ContainerContents& contents,
-                                           SharedState& state);
+std::optional<std::string> FillSharedState(ByteView container, const ContainerContents& contents, SharedState& state);
 
 }  // namespace kvarbon
