@@ -2,10 +2,13 @@
 // on the preview's transport.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <cstdio>
+#include <string>
 
 #include "play/core/play_state.h"
 #include "play/play_window.h"
@@ -116,6 +119,26 @@ TEST(PlayWindow, PlaysOnceAndTheKeysPauseStepRewindAndClose) {
   EXPECT_TRUE(window.isVisible());
   Press(window, Qt::Key_Escape);
   EXPECT_FALSE(window.isVisible());
+}
+
+TEST(ZelPlay, AMalformedContainerIsReportedWithItsOffsetAndStatus1) {
+  const std::string path = ::testing::TempDir() + "/cut.zel";
+  Bytes cut = Show("20", "");
+  cut.resize(cut.size() - 2);
+  FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fwrite(cut.data(), 1, cut.size(), file);
+  std::fclose(file);
+  const std::string command = std::string("QT_QPA_PLATFORM=offscreen '") + KVARBON_ZEL_PLAY + "' '" + path + "' 2>&1";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string output;
+  char buffer[512];
+  for (std::size_t read = 0; (read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, read);
+  const int status = ::pclose(pipe);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << output;
+  EXPECT_NE(output.find("malformed container: offset "), std::string::npos) << output;
+  std::remove(path.c_str());
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "app/core/program_version.h"
 #include "app/platform/sdl_sound_output.h"
 #include "export/file_error_text.h"
+#include "export/slide_decoding.h"
 #include "inspect/core/container_reader.h"
 #include "play/core/play_state.h"
 #include "play/mapped_file.h"
@@ -70,6 +71,10 @@ int Play(const fs::path& show) {
     return Fail(kExitContainer, show.native() + ": " + *problem);
   }
   if (contents.slides.empty()) return Fail(kExitContainer, show.native() + ": the container holds no slides");
+  if (!kvarbon::DecodeSlidePicture(kvarbon::PayloadBytes(file.View(), contents.slides.front()))) {
+    return Fail(kExitContainer, show.native() + ": offset " + std::to_string(contents.slides.front().offset) +
+                                    ": slide 1 cannot be decoded, and the picture takes its size from it");
+  }
   kvarbon::SdlSoundOutput sound;
   kvarbon::PlayWindow window(file.View(), contents, state, sound, QString::fromLocal8Bit(show.filename().c_str()));
   window.show();
