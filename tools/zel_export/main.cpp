@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "app/core/file_error.h"
-#include "app/core/file_io.h"
 #include "app/core/program_version.h"
 #include "export/ffmpeg_handles.h"
 #include "export/file_error_text.h"
+#include "export/mapped_file.h"
 #include "export/show_export.h"
 #include "export/temp_output.h"
 #include "inspect/core/container_reader.h"
@@ -219,7 +219,8 @@ void WarnAboutProblems(const fs::path& show, const ContainerContents& contents) 
 }
 
 int Run(const Options& options) {
-  const kvarbon::Bytes bytes = kvarbon::ReadWholeFile(options.show);
+  const kvarbon::MappedFile file(options.show);
+  const kvarbon::ByteView bytes = file.View();
   const ContainerContents contents = kvarbon::ReadContainer(bytes);
   if (contents.error) {
     std::cerr << "zel-export: " << options.show.native() << ": malformed container: " << contents.error->Describe()

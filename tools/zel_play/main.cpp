@@ -16,7 +16,7 @@
 #include "export/slide_decoding.h"
 #include "inspect/core/container_reader.h"
 #include "play/core/play_state.h"
-#include "play/mapped_file.h"
+#include "export/mapped_file.h"
 #include "play/play_window.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "play/mapped_file.h"
+#include "export/mapped_file.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
