@@ -3,7 +3,7 @@
 // sound output) and prints how late each frame was shown against its time
 // and how much memory the process held while playing.
 //
-//   zel-play-bench WORKDIR
+//   zel-play-bench WORKDIR [--full-hd]
 
 #include <QApplication>
 #include <QTimer>
@@ -69,9 +69,10 @@ class TimedWindow : public kvarbon::PlayWindow {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: zel-play-bench WORKDIR\n");
+    std::fprintf(stderr, "usage: zel-play-bench WORKDIR [--full-hd]\n");
     return 2;
   }
+  const bool fullHd = argc >= 3 && std::string(argv[2]) == "--full-hd";
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
   if (std::getenv("SDL_AUDIODRIVER") == nullptr) ::setenv("SDL_AUDIODRIVER", "dummy", 1);
   QApplication app(argc, argv);
@@ -105,6 +106,8 @@ int main(int argc, char** argv) {
     if (contents.error || kvarbon::FillSharedState(file.View(), contents, state)) return 1;
     kvarbon::SdlSoundOutput sound;
     TimedWindow window(file.View(), contents, state, sound, "play-bench.zel");
+    // With --full-hd the picture is scaled up to 1920 x 1080, as full screen on such a display.
+    if (fullHd) window.resize(1920, 1080 + 24);
     window.show();
     QApplication::processEvents();
     window.PlayFromStart();

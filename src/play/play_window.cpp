@@ -101,12 +101,18 @@ void PlayWindow::ShowFrame(int frame) {
   } else {
     picture = Decode(value);
   }
+  const Clock::time_point drawing = Clock::now();
   if (picture) canvas_.Draw(*picture, 0, 0);
+  frameLabel_->setText(QString::number(value) + " / " + QString::number(LastFrame()));
+  view_->repaint();
+  // How long drawing and painting take, smoothed: the clock's ticks come that
+  // much early, so that a frame is on screen when it is due.
+  const double took = std::chrono::duration<double, std::milli>(Clock::now() - drawing).count();
+  leadMs_ = std::min(leadMs_ == 0 ? took : 0.8 * leadMs_ + 0.2 * took, state_.FrameInterval / 2.0);
+  // The sound starts once the picture is on screen, so the two go together.
   if (const std::optional<ByteView> sound = FrameSoundFor(state_.SlideSoundTable, state_.SoundBank, value)) {
     sound_.Play(*sound);
   }
-  frameLabel_->setText(QString::number(value) + " / " + QString::number(LastFrame()));
-  view_->repaint();
   if (transport_.Playing() || ticking_) Prefetch(value);
 }
 
@@ -129,7 +135,8 @@ void PlayWindow::ScheduleTick() {
   if (!transport_.Playing()) return;
   const auto due =
       clockStart_ + std::chrono::milliseconds(static_cast<std::int64_t>(ticks_ + 1) * state_.FrameInterval);
-  const auto wait = std::chrono::round<std::chrono::milliseconds>(due - Clock::now());
+  const auto wait = std::chrono::round<std::chrono::milliseconds>(due - Clock::now() -
+                                                                  std::chrono::duration<double, std::milli>(leadMs_));
   timer_.start(static_cast<int>(std::max<std::int64_t>(wait.count(), 0)));
 }
 

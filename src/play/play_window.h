@@ -76,6 +76,7 @@ class PlayWindow : public QWidget, public TransportView {
   QTimer timer_;  // the playback clock: one tick per frame interval while playing
   Clock::time_point clockStart_;
   std::int64_t ticks_ = 0;
+  double leadMs_ = 0;  // how early a tick starts, to have its frame on screen when due
   CanvasView* view_;
   QLabel* frameLabel_;
   int frameShown_ = 0;
