@@ -37,11 +37,11 @@ class EncodeCommand {
   // and puts the container in place whole (temporary file and rename). The
   // head is planned from the speed at the click and the list just written;
   // what the speed and the list read back finally are is what the container
-  // holds. Events are processed along the way; a second encode does not start inside
-  // a running one. On success the button stays off and a message says so; on
-  // a failure the button comes back on, the session is kept for a retry, and
-  // the failure is rethrown. A job the progress window did not run writes no
-  // container and claims nothing.
+  // holds. Events are processed along the way; a second encode does not start
+  // inside a running one. On success the button stays off and a message says
+  // so; on a failure the button comes back on, the session is kept for a
+  // retry, and the failure is rethrown. A job the progress window did not run
+  // writes no container and leaves no temporary file.
   void Run();
 
  private:
