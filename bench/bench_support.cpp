@@ -103,9 +103,8 @@ double TimeShell(const std::string& command, const std::filesystem::path& workDi
   return SecondsBetween(start, end);
 }
 
-std::string RunSelf(const std::vector<std::string>& arguments) {
-  const std::string self = std::filesystem::read_symlink("/proc/self/exe").native();
-  std::vector<std::string> words{self};
+ChildRun RunProgram(const std::string& program, const std::vector<std::string>& arguments) {
+  std::vector<std::string> words{program};
   words.insert(words.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
@@ -117,12 +116,12 @@ std::string RunSelf(const std::vector<std::string>& arguments) {
   posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
   posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
   pid_t pid = 0;
-  const int spawned = ::posix_spawn(&pid, self.c_str(), &actions, nullptr, argv.data(), environ);
+  const int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   ::close(pipeEnds[1]);
   if (spawned != 0) {
     ::close(pipeEnds[0]);
-    throw std::runtime_error("cannot start the benchmark again");
+    throw std::runtime_error("cannot start " + program);
   }
   std::string output;
   char buffer[4096];
@@ -132,10 +131,15 @@ std::string RunSelf(const std::vector<std::string>& arguments) {
   }
   ::close(pipeEnds[0]);
   int status = 0;
-  while (::waitpid(pid, &status, 0) < 0) {
+  rusage usage{};
+  while (::wait4(pid, &status, 0, &usage) < 0) {
   }
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error("failed: " + arguments.front());
-  return output;
+  return {output, static_cast<std::uint64_t>(usage.ru_maxrss) * 1024};
+}
+
+std::string RunSelf(const std::vector<std::string>& arguments) {
+  return RunProgram(std::filesystem::read_symlink("/proc/self/exe").native(), arguments).output;
 }
 
 double FreshMemorySeconds(std::size_t bytes) {
@@ -171,6 +175,16 @@ std::uint64_t ResidentBytes() {
   statm >> size >> resident;
   return resident * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
 }
+
+std::uint64_t PeakResidentBytes() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("VmHWM:", 0) == 0) return std::stoull(line.substr(6)) * 1024;
+  }
+  return 0;
+}
+
+void ResetPeakResident() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
 std::uint64_t TrimmedResidentBytes() {
   ::malloc_trim(0);

@@ -47,8 +47,14 @@ Bytes NoiseWav(std::size_t dataBytes, std::uint64_t seed);
 // seconds. Throws if it fails.
 double TimeShell(const std::string& command, const std::filesystem::path& workDir);
 
-// Runs this program again with `arguments` and returns what it printed on
-// stdout. Throws if it fails.
+// Runs `program` with `arguments`: what it printed on stdout and the highest
+// resident memory it reached. Throws if it fails.
+struct ChildRun {
+  std::string output;
+  std::uint64_t peakResident = 0;
+};
+ChildRun RunProgram(const std::string& program, const std::vector<std::string>& arguments);
+// The same for this program, returning what it printed.
 std::string RunSelf(const std::vector<std::string>& arguments);
 
 // Seconds to write `bytes` of memory fresh from the kernel, by as many threads
@@ -68,6 +74,10 @@ void Settle();
 // memory back to the system.
 std::uint64_t ResidentBytes();
 std::uint64_t TrimmedResidentBytes();
+// The highest resident memory since the process started or since the last
+// ResetPeakResident (VmHWM).
+std::uint64_t PeakResidentBytes();
+void ResetPeakResident();
 // Page faults the process has taken so far that needed no disk read.
 long MinorFaults();
 // Processor time the process has used so far, all threads, user and system, in seconds.

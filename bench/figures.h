@@ -15,6 +15,7 @@ namespace kvarbon::bench {
 struct Context {
   std::filesystem::path work;  // a fresh temporary directory for the inputs
   int rounds = 3;              // measured and baseline runs, alternated; medians are reported
+  int encodeSlides = 200;      // 4 MiB slides in the encode figure's show
   SoundOutput* sound = nullptr;
 };
 
@@ -40,8 +41,13 @@ class MessageWatch : public QObject {
 };
 
 // One encode (start-up, then Command1 clicked) and one start-up in a working
-// directory; each returns seconds. Run in a process of their own.
-double EncodeOnce(const std::filesystem::path& dir, SoundOutput& sound);
+// directory; each returns seconds, the encode also its resident high-water
+// mark above the resident memory at the click. Run in a process of their own.
+struct EncodeRun {
+  double seconds = 0;
+  std::uint64_t extraPeak = 0;
+};
+EncodeRun EncodeOnce(const std::filesystem::path& dir, SoundOutput& sound);
 double StartupOnce(const std::filesystem::path& dir, SoundOutput& sound);
 
 Figure EncodeFigure(const Context& context);

@@ -7,12 +7,12 @@
 #include <QPushButton>
 #include <QWindow>
 #include <fcntl.h>
-#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <sstream>
 #include <stdexcept>
 
 #include "app/core/file_io.h"
@@ -54,19 +54,21 @@ bool MessageWatch::eventFilter(QObject* watched, QEvent* event) {
   return false;
 }
 
-double EncodeOnce(const fs::path& dir, SoundOutput& sound) {
+EncodeRun EncodeOnce(const fs::path& dir, SoundOutput& sound) {
   Show show(dir, sound);
   show.window->Form_Load();
   show.window->show();
   QCoreApplication::processEvents();
   show.window->Command1->setEnabled(true);  // as the load-slides command leaves it
   MessageWatch messages;
+  ResetPeakResident();
+  const std::uint64_t before = ResidentBytes();
   const Clock::time_point start = Clock::now();
   show.window->Command1->click();
   if (messages.count != 1 || messages.text != QStringLiteral("Кодирование завершено успешно.")) {
     throw std::runtime_error("encode failed: " + messages.text.toStdString());
   }
-  return SecondsBetween(start, messages.shownAt);
+  return {SecondsBetween(start, messages.shownAt), PeakResidentBytes() - before};
 }
 
 double StartupOnce(const fs::path& dir, SoundOutput& sound) {
@@ -85,50 +87,42 @@ double StartupOnce(const fs::path& dir, SoundOutput& sound) {
 
 namespace {
 
-// Seconds to write the pieces into a new file: as the encoder does (gathered
-// writes of 128 KiB, `oneCall` false), or with as few calls as the kernel takes
-// (one gathered write of every piece, `oneCall` true).
-double TimeWrite(const fs::path& path, const std::vector<Bytes>& pieces, bool oneCall) {
-  const Clock::time_point start = Clock::now();
-  if (!oneCall) {
-    WriteFileAtomically(path, std::vector<ByteView>(pieces.begin(), pieces.end()));
-  } else {
-    std::vector<iovec> all;
-    for (const Bytes& piece : pieces) all.push_back({const_cast<std::byte*>(piece.data()), piece.size()});
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) throw std::runtime_error("cannot create " + path.native());
-    for (std::size_t at = 0; at < all.size(); at += IOV_MAX) {
-      const int count = static_cast<int>(std::min<std::size_t>(IOV_MAX, all.size() - at));
-      std::size_t bytes = 0;
-      for (int i = 0; i < count; ++i) bytes += all[at + static_cast<std::size_t>(i)].iov_len;
-      if (::writev(fd, all.data() + at, count) != static_cast<ssize_t>(bytes)) {
-        ::close(fd);
-        throw std::runtime_error("cannot write " + path.native());
-      }
-    }
-    ::close(fd);
-  }
-  return SecondsBetween(start, Clock::now());
+// One encode in a new process, so it starts, as the tool does, with no memory
+// of its own to reuse: `program` is this benchmark or an earlier build of it.
+struct ChildEncode {
+  double seconds = 0;
+  std::uint64_t extraPeak = 0;    // resident high-water mark above the start of the click (0 if not told)
+  std::uint64_t processPeak = 0;  // the whole process's, start-up and sound bank included
+};
+
+ChildEncode EncodeInNewProcess(const std::string& program, const fs::path& dir) {
+  const ChildRun run = RunProgram(program, {"--child", "encode", dir.native()});
+  std::istringstream output(run.output);
+  ChildEncode result;
+  output >> result.seconds >> result.extraPeak;
+  result.processPeak = run.peakResident;
+  return result;
 }
 
-// Runs one measurement in a new process, so it starts, as the tool does, with
-// no memory of its own to reuse.
-double InNewProcess(const char* what, const fs::path& dir) {
-  const std::string output = RunSelf({"--child", what, dir.native()});
-  return std::stod(output);
-}
+// Runs one start-up measurement in a new process, so it starts, as the tool
+// does, with no memory of its own to reuse.
+double StartupInNewProcess(const fs::path& dir) { return std::stod(RunSelf({"--child", "startup", dir.native()})); }
+
+double MiB(std::uint64_t bytes) { return static_cast<double>(bytes) / kMiB; }
 
 }  // namespace
 
-// 200 slides of 4 MiB and 20 sounds of 10 MiB. The slides are not pictures:
-// encoding copies their bytes and never decodes them, so the window is set up
-// as the load-slides command leaves it (start-up run, Command1 enabled)
-// without loading them.
+// `context.encodeSlides` slides of 4 MiB (200 unless told) and 20 sounds of
+// 10 MiB. The slides are not pictures: encoding copies their bytes and never
+// decodes them, so the window is set up as the load-slides command leaves it
+// (start-up run, Command1 enabled) without loading them. With
+// KVARBON_BENCH_ENCODE_BEFORE naming an earlier build of this benchmark, that
+// build's encode runs in the same rounds on the same inputs.
 Figure EncodeFigure(const Context& context) {
   const fs::path dir = context.work / "encode";
-  std::fprintf(stderr, "encode: writing 200 x 4 MiB slides and 20 x 10 MiB sounds\n");
-  std::uint64_t media = 0;
-  for (int i = 1; i <= 200; ++i) {
+  std::fprintf(stderr, "encode: writing %d x 4 MiB slides and 20 x 10 MiB sounds\n", context.encodeSlides);
+  std::uint64_t media = 0, sounds = 0;
+  for (int i = 1; i <= context.encodeSlides; ++i) {
     const Bytes bytes = MarkerFreeNoise(4 * kMiB, 1000 + static_cast<std::uint64_t>(i));
     WriteInput(dir / "pic" / Name(i, 4, ".jpg"), bytes);
     media += bytes.size();
@@ -137,16 +131,30 @@ Figure EncodeFigure(const Context& context) {
     const Bytes bytes = NoiseWav(10 * kMiB - 44, 2000 + static_cast<std::uint64_t>(i));
     WriteInput(dir / "snd" / Name(i, 2, ".wav"), bytes);
     media += bytes.size();
+    sounds += bytes.size();
   }
+  // The media, a separator after each file, the eight tags and "50".
+  const std::uint64_t containerSize =
+      media + static_cast<std::uint64_t>(context.encodeSlides + 20) * 3 + 5 + 2 + 6 + 3 + 4 + 5 + 6 + 5 + 6;
+  const std::string self = fs::read_symlink("/proc/self/exe").native();
+  const char* const earlier = std::getenv("KVARBON_BENCH_ENCODE_BEFORE");
 
+  // The container's head ("speed50\speedini\inisound"), for a copy of the
+  // media at the container's offsets: none of them falls on a page boundary
+  // there, where cat of the media alone writes each 4 MiB file at one.
+  WriteInput(dir / "head.bin", Bytes(29, std::byte{'x'}));
   TimeShell("cat pic/* snd/* > /dev/null", dir);  // both sides start from a warm page cache
-  // The same media in memory, to time writing them as the encoder does
-  // against one gathered write of the whole.
-  std::vector<Bytes> pieces;
-  for (const char* list : {"pic", "snd"}) {
-    for (const fs::directory_entry& entry : fs::directory_iterator(dir / list)) pieces.push_back(ReadWholeFile(entry.path()));
-  }
-  std::vector<double> encodeTimes, catTimes, flushTimes, freshTimes, gatheredTimes, slicedTimes;
+  std::vector<double> encodeTimes, catTimes, shiftedTimes, flushTimes, earlierTimes;
+  std::uint64_t extraPeak = 0, processPeak = 0, earlierPeak = 0;
+  const auto encode = [&](const std::string& program) {
+    fs::remove(dir / "Dest.zel");
+    fs::remove(dir / "sound.ini");
+    Settle();
+    const ChildEncode run = EncodeInNewProcess(program, dir);
+    if (FileLength(dir / "Dest.zel") != containerSize) throw std::runtime_error("encode wrote a container of the wrong length");
+    fs::remove(dir / "Dest.zel");
+    return run;
+  };
   for (int round = 0; round < context.rounds; ++round) {
     // Each side starts with no dirty pages, no old output to delete and no
     // memory freed just before it.
@@ -155,40 +163,37 @@ Figure EncodeFigure(const Context& context) {
     // What forcing that output to the disk would add (the encoder does not).
     flushTimes.push_back(TimeShell("sync cat.out", dir));
     fs::remove(dir / "cat.out");
-
-    fs::remove(dir / "Dest.zel");
-    fs::remove(dir / "sound.ini");
     Settle();
-    encodeTimes.push_back(InNewProcess("encode", dir));
-    // The media, a separator after each file, the eight tags and "50".
-    if (FileLength(dir / "Dest.zel") != media + 220 * 3 + 5 + 2 + 6 + 3 + 4 + 5 + 6 + 5 + 6) {
-      throw std::runtime_error("encode wrote a container of the wrong length");
+    shiftedTimes.push_back(TimeShell("cat head.bin pic/* snd/* > cat.out", dir));
+    fs::remove(dir / "cat.out");
+
+    const ChildEncode run = encode(self);
+    encodeTimes.push_back(run.seconds);
+    extraPeak = std::max(extraPeak, run.extraPeak);
+    processPeak = std::max(processPeak, run.processPeak);
+    if (earlier != nullptr) {
+      const ChildEncode before = encode(earlier);
+      earlierTimes.push_back(before.seconds);
+      earlierPeak = std::max(earlierPeak, before.processPeak);
     }
-    fs::remove(dir / "Dest.zel");
-    Settle();
-    freshTimes.push_back(FreshMemorySeconds(media));
-
-    Settle();
-    slicedTimes.push_back(TimeWrite(dir / "sliced.out", pieces, false));
-    fs::remove(dir / "sliced.out");
-    Settle();
-    gatheredTimes.push_back(TimeWrite(dir / "gathered.out", pieces, true));
-    fs::remove(dir / "gathered.out");
   }
-  pieces.clear();
   fs::remove_all(dir);
 
-  const double encode = Median(encodeTimes), cat = Median(catTimes), fresh = Median(freshTimes);
-  const double ratio = encode / cat;
-  return {"encode",
-          Format("kvarbon %.2f s | ", encode) + Format("cat %.2f s", cat) +
-              Format(" | %.0f MiB media, click to message", static_cast<double>(media) / kMiB) +
-              Format("; fresh memory for it %.2f s", fresh) +
-              Format(", ratio without that %.2f", (encode - fresh) / cat) +
-              Format("; a flush to disk would add %.2f s", Median(flushTimes)) +
-              Format("; writing it from memory as the encoder does %.2f s", Median(slicedTimes)) +
-              Format(", in one gathered write %.2f s", Median(gatheredTimes)),
-          Format("ratio %.2f", ratio), "<= 1.3", ratio <= 1.3};
+  const double seconds = Median(encodeTimes), cat = Median(catTimes);
+  const double ratio = seconds / cat;
+  std::string detail = Format("kvarbon %.2f s | ", seconds) + Format("cat %.2f s", cat) +
+                       Format(" | %.0f MiB media, click to message", MiB(media)) +
+                       Format("; resident peak %.1f MiB above the click's start", MiB(extraPeak)) +
+                       Format(" (process %.0f MiB", MiB(processPeak)) + Format(", of which %.0f MiB is the sound bank)", MiB(sounds)) +
+                       Format("; cat with the container's head in front %.2f s", Median(shiftedTimes)) +
+                       Format(" (ratio to it %.2f)", seconds / Median(shiftedTimes)) +
+                       Format("; a flush to disk would add %.2f s", Median(flushTimes));
+  if (earlier != nullptr) {
+    detail += Format("; earlier build %.2f s", Median(earlierTimes)) +
+              Format(" (ratio %.2f", Median(earlierTimes) / cat) + Format(", process %.0f MiB)", MiB(earlierPeak));
+  }
+  return {"encode", detail, Format("ratio %.2f", ratio) + Format(", +%.1f MiB", MiB(extraPeak)), "<= 1.3, <= 64 MiB",
+          ratio <= 1.3 && extraPeak <= 64 * kMiB};
 }
 
 // 100 sounds of 10 MiB; "pic" holds nothing, which start-up allows. Timed from
@@ -214,7 +219,7 @@ Figure StartupFigure(const Context& context) {
     Settle();
     catTimes.push_back(TimeShell(catCommand, dir));
     Settle();
-    startupTimes.push_back(InNewProcess("startup", dir));
+    startupTimes.push_back(StartupInNewProcess(dir));
     Settle();
     freshTimes.push_back(FreshMemorySeconds(total));
   }

@@ -179,7 +179,7 @@ Figure LoadingFigure(const Context& context, std::unique_ptr<Show>& loaded) {
     loadTimes.push_back(SecondsBetween(start, end));
     retainedPerSlide.push_back(static_cast<double>(after - before) / kSlides);
     std::uint64_t kept = 0;
-    for (const SlideHolder& holder : show->window->Picture2) kept += static_cast<std::uint64_t>(holder.picture.sizeInBytes());
+    for (const SlideHolder& holder : show->window->Picture2) kept += holder.picture.pixels.size() * sizeof(std::uint32_t);
     keptPerSlide = static_cast<double>(kept) / kSlides;
     loaded = std::move(show);
   }

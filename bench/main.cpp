@@ -2,6 +2,7 @@
 // one line per figure with its target. Normally run through bench/run.sh.
 //
 //   kvarbon-bench WORKDIR [--rounds N] [--only encode,startup,loading,paint,playback,sound]
+//                 [--encode-slides N]
 //
 // WORKDIR must be an empty directory; the inputs are written there and removed
 // figure by figure (the caller removes the directory itself).
@@ -44,6 +45,7 @@ int main(int argc, char** argv) {
     const std::string option = argv[i];
     if (option == "--rounds") context.rounds = std::max(1, std::atoi(argv[i + 1]));
     if (option == "--only") only = SplitNames(argv[i + 1]);
+    if (option == "--encode-slides") context.encodeSlides = std::max(2, std::atoi(argv[i + 1]));
   }
   const auto wanted = [&](const char* name) { return only.empty() || only.count(name) != 0; };
 
@@ -64,8 +66,12 @@ int main(int argc, char** argv) {
     if (argc != 4) return 2;
     const std::string what = argv[2];
     try {
-      const double seconds = what == "encode" ? EncodeOnce(argv[3], sound) : StartupOnce(argv[3], sound);
-      std::printf("%.6f\n", seconds);
+      if (what == "encode") {
+        const EncodeRun run = EncodeOnce(argv[3], sound);
+        std::printf("%.6f %llu\n", run.seconds, static_cast<unsigned long long>(run.extraPeak));
+      } else {
+        std::printf("%.6f\n", StartupOnce(argv[3], sound));
+      }
       return 0;
     } catch (const std::exception& error) {
       std::fprintf(stderr, "%s: %s\n", what.c_str(), error.what());

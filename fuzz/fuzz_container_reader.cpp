@@ -6,7 +6,7 @@
 //   reader reports must lie inside them;
 // - mode bit 0 set: a frame interval byte, a sound count and a slide count
 //   (each 0 to 3), then each medium as a length byte and that many bytes. The
-//   container BuildContainer makes of them must read back exactly whenever
+//   container JoinContainer makes of them must read back exactly whenever
 //   nothing in it can be mistaken for a separator or a section's end.
 #include <algorithm>
 #include <cstdint>
@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "encoding/core/container.h"
+#include "format/core/zel_format.h"
 #include "inspect/core/container_reader.h"
 #include "format/core/marker_scan.h"
 
@@ -67,27 +67,14 @@ void RoundTrip(ByteView input) {
   };
   std::vector<Bytes> sounds;
   std::vector<Bytes> slides;
-  kvarbon::ByteChain SoundSection;
-  kvarbon::ByteChain VideoSection;
-  const ByteView separator = kvarbon::AsBytes(kvarbon::kPayloadSeparator);
-  for (std::size_t i = 0; i < soundCount; ++i) {
-    sounds.push_back(next());
-    Bytes piece = sounds.back();
-    piece.insert(piece.end(), separator.begin(), separator.end());
-    SoundSection.Append(std::move(piece));
-  }
-  for (std::size_t i = 0; i < slideCount; ++i) {
-    slides.push_back(next());
-    Bytes piece = slides.back();
-    piece.insert(piece.end(), separator.begin(), separator.end());
-    VideoSection.Append(std::move(piece));
-  }
+  for (std::size_t i = 0; i < soundCount; ++i) sounds.push_back(next());
+  for (std::size_t i = 0; i < slideCount; ++i) slides.push_back(next());
   // Every frame gets a sound while there are sounds: the reader needs them all.
   std::string IniSection;
   for (std::size_t frame = 1; frame <= slideCount && soundCount > 0; ++frame) {
     IniSection += std::to_string(frame) + "=" + std::to_string((frame - 1) % soundCount) + ";";
   }
-  const Bytes container = kvarbon::BuildContainer(interval, IniSection, SoundSection, VideoSection).ToBytes();
+  const Bytes container = kvarbon::JoinContainer(interval, IniSection, sounds, slides);
   const kvarbon::ContainerContents contents = kvarbon::ReadContainer(container);
   CheckInside(contents, container.size());
 

@@ -18,7 +18,7 @@
 
 #include "app/core/file_io.h"
 #include "app/core/file_lists.h"
-#include "encoding/core/container.h"
+#include "format/core/zel_format.h"
 #include "support/compressed_wav.h"
 #include "support/media_samples.h"
 
@@ -82,18 +82,7 @@ std::vector<fs::path> FilesOf(const fs::path& dir) {
 
 Bytes Container(std::int16_t interval, const std::string& ini, const std::vector<Bytes>& sounds,
                 const std::vector<Bytes>& slides) {
-  kvarbon::ByteChain sound;
-  kvarbon::ByteChain video;
-  const kvarbon::ByteView separator = kvarbon::AsBytes(kvarbon::kPayloadSeparator);
-  for (Bytes piece : sounds) {
-    piece.insert(piece.end(), separator.begin(), separator.end());
-    sound.Append(std::move(piece));
-  }
-  for (Bytes piece : slides) {
-    piece.insert(piece.end(), separator.begin(), separator.end());
-    video.Append(std::move(piece));
-  }
-  return kvarbon::BuildContainer(interval, ini, sound, video).ToBytes();
+  return kvarbon::JoinContainer(interval, ini, sounds, slides);
 }
 
 }  // namespace

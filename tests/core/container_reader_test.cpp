@@ -7,7 +7,7 @@
 
 #include "app/core/file_lists.h"
 #include "support/media_samples.h"
-#include "encoding/core/container.h"
+#include "encoding/core/container_output.h"
 #include "inspect/core/container_reader.h"
 #include "support/temp_dir.h"
 
@@ -121,9 +121,11 @@ TEST(ContainerReader, RoundTripOfEncoderOutputWithMarkersInsideTheMedia) {
   FileListSource File2{std::string(kSoundPattern)};
   File1.SetDirectory(dir / "pic");
   File2.SetDirectory(dir / "snd");
-  const ByteChain video = GatherPayloads(File1, MediaSection::kVideo);
-  const ByteChain sound = GatherPayloads(File2, MediaSection::kSound);
-  const Bytes bytes = BuildContainer(100, "1=2;4=0;", sound, video).ToBytes();
+  ContainerOutput output(dir / "Dest.zel", ContainerHead(100, "1=2;4=0;"), File2, {});
+  output.CopySlides(File1);
+  output.CopySounds(File2);
+  output.Commit(ContainerHead(100, "1=2;4=0;"));
+  const Bytes bytes = testing::ReadFile(dir / "Dest.zel");
 
   const ContainerContents contents = ReadContainer(bytes);
   ASSERT_FALSE(contents.error) << contents.error->Describe();

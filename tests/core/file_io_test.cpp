@@ -1,7 +1,6 @@
-// Whole-file reads and the all-or-nothing write.
+// Whole-file reads, range copies and the all-or-nothing temporary file.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -9,7 +8,9 @@
 #include <cstring>
 
 #include "app/core/file_error.h"
+#include "app/core/file_copy.h"
 #include "app/core/file_io.h"
+#include "app/core/temporary_file.h"
 #include "support/temp_dir.h"
 
 namespace kvarbon {
@@ -48,61 +49,59 @@ TEST(FileIo, AFailureNamesTheAbsolutePathAndTheSystemsReason) {
   }
 }
 
-TEST(FileIo, AtomicWriteJoinsThePiecesAndReplacesAnOlderFileEntirely) {
+// Ranges on both sides of the chunk that passes through the buffer, at odd
+// offsets, in the kernel and through the buffer; a source that ends early is
+// named as such.
+TEST(FileCopy, RangesAroundTheChunkArrivePlacedAndWhole) {
+  TempDir dir;
+  Bytes source(3 * kCopyChunk + 20);
+  for (std::size_t k = 0; k < source.size(); ++k) source[k] = static_cast<std::byte>((k * 131 + k / 251) % 256);
+  WriteFile(dir / "from", source);
+  const OpenedFile from = OpenForReading(dir / "from");
+  for (const FileCopier::Mode mode : {FileCopier::Mode::kKernelFirst, FileCopier::Mode::kBufferOnly}) {
+    FileCopier copier(mode);
+    for (const std::size_t length : {std::size_t{1}, kCopyChunk - 1, kCopyChunk, kCopyChunk + 1,
+                                     3 * kCopyChunk + 7}) {
+      const FileDescriptor to(::open((dir / "to").c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+      copier.Copy({from.file.get(), 13, dir / "from"}, {to.get(), 5, dir / "to"}, length);
+      Bytes expected(5);
+      expected.insert(expected.end(), source.begin() + 13, source.begin() + 13 + static_cast<std::ptrdiff_t>(length));
+      EXPECT_TRUE(ReadFile(dir / "to") == expected) << length;
+    }
+    const FileDescriptor to(::open((dir / "to").c_str(), O_RDWR | O_TRUNC | O_CLOEXEC));
+    try {
+      copier.Copy({from.file.get(), 10, dir / "from"}, {to.get(), 0, dir / "to"}, source.size());
+      FAIL() << "no error for a source that ends early";
+    } catch (const FileError& error) {
+      EXPECT_EQ(error.path(), dir / "from");
+      EXPECT_EQ(error.fault(), FileFault::kShrank);
+    }
+  }
+}
+
+TEST(TemporaryFile, AppearsOnlyWholeUnderItsNameAndLeavesNothingOnFailure) {
   TempDir dir;
   WriteFile(dir / "Dest.zel", std::string(1000, 'o'));
-  const Bytes a = ToBytes("abc"), b, c = ToBytes("de");
-  WriteFileAtomically(dir / "Dest.zel", {a, b, c});
-  EXPECT_EQ(ReadFile(dir / "Dest.zel"), ToBytes("abcde"));
-  EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"Dest.zel"}));
-}
-
-TEST(FileIo, PiecesOfEverySizeAreWrittenWholeAndInOrder) {
-  // Many small pieces (more than one gathered call takes), empty ones, and
-  // pieces on both sides of the size written per call, around 128 KiB.
-  const std::size_t slice = std::size_t{128} << 10;
-  std::vector<Bytes> pieces;
-  for (int i = 0; i < 3000; ++i) pieces.push_back(ToBytes(std::to_string(i) + ","));
-  for (const std::size_t size : {std::size_t{0}, slice - 1, slice, std::size_t{1}, slice + 1, 3 * slice + 7,
-                                 std::size_t{0}, 2 * slice, std::size_t{5 << 20}}) {
-    Bytes piece(size);
-    for (std::size_t k = 0; k < size; ++k) piece[k] = static_cast<std::byte>((k * 131 + size) % 251);
-    pieces.push_back(std::move(piece));
+  {
+    TemporaryFile file(dir / "Dest.zel");
+    WriteAt(file.fd(), 0, ToBytes("new"), file.Target());
+    EXPECT_EQ(ReadFile(dir / "Dest.zel").size(), 1000u);
+    file.Commit();
   }
-  Bytes expected;
-  for (const Bytes& piece : pieces) expected.insert(expected.end(), piece.begin(), piece.end());
+  EXPECT_EQ(ReadFile(dir / "Dest.zel"), ToBytes("new"));
+  { TemporaryFile dropped(dir / "Dest.zel"); }
+  EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"Dest.zel"}));
 
-  TempDir dir;
-  WriteFileAtomically(dir / "out", std::vector<ByteView>(pieces.begin(), pieces.end()));
-  EXPECT_TRUE(ReadFile(dir / "out") == expected);
-}
-
-TEST(FileIo, AFailedWriteLeavesNeitherTargetNorTemporaryFile) {
-  TempDir dir;
+  std::filesystem::remove(dir / "Dest.zel");
   std::filesystem::create_directory(dir / "Dest.zel");  // a folder in the way
-  const Bytes data = ToBytes("data");
   try {
-    WriteFileAtomically(dir / "Dest.zel", {data});
+    TemporaryFile file(dir / "Dest.zel");
+    file.Commit();
     FAIL() << "no error";
   } catch (const FileError& error) {
     EXPECT_EQ(error.path(), dir / "Dest.zel");
   }
   EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"Dest.zel"}));
-  EXPECT_TRUE(std::filesystem::is_directory(dir / "Dest.zel"));
-}
-
-TEST(FileIo, AFileSizeLimitDuringTheWriteFailsCleanly) {
-  TempDir dir;
-  std::signal(SIGXFSZ, SIG_IGN);
-  rlimit old{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-  rlimit limited = old;
-  limited.rlim_cur = 4096;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-  const Bytes big(10000, std::byte{7});
-  EXPECT_THROW(WriteFileAtomically(dir / "Dest.zel", {big}), FileError);
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &old), 0);
-  EXPECT_TRUE(Names(dir.path()).empty());
 }
 
 }  // namespace

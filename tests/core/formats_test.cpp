@@ -1,10 +1,12 @@
 // The assignment list and the container, byte for byte.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/core/file_error.h"
 #include "app/core/file_lists.h"
 #include "encoding/core/assignment_list.h"
-#include "encoding/core/container.h"
+#include "encoding/core/container_output.h"
 #include "support/temp_dir.h"
 
 namespace kvarbon {
@@ -55,6 +57,16 @@ TEST(AssignmentList, ReadingAMissingFileNamesIt) {
   }
 }
 
+// Copies both lists into dir / "Dest.zel" under `head` and returns the file.
+Bytes Encode(const TempDir& dir, const FileListSource& File1, const FileListSource& File2, const std::string& head,
+             const MediaWarning& warn = {}, FileCopier::Mode mode = FileCopier::Mode::kKernelFirst) {
+  ContainerOutput output(dir / "Dest.zel", head, File2, warn, mode);
+  output.CopySlides(File1);
+  output.CopySounds(File2);
+  output.Commit(head);
+  return ReadFile(dir / "Dest.zel");
+}
+
 // The worked example: 50 ms, slides 42 4D 00 FF and 47 49 46 38, one sound
 // 52 49 46 46 on frame 2.
 TEST(Container, WorkedExampleIsSixtySevenBytes) {
@@ -70,10 +82,6 @@ TEST(Container, WorkedExampleIsSixtySevenBytes) {
   WriteAssignmentList(dir / "sound.ini", {"", "0", ""});
   EXPECT_EQ(ReadFile(dir / "sound.ini"), HexBytes({0x32, 0x3D, 0x30, 0x0D, 0x0A}));
 
-  const ByteChain video = GatherPayloads(File1, MediaSection::kVideo);
-  const ByteChain sound = GatherPayloads(File2, MediaSection::kSound);
-  const Container container =
-      BuildContainer(50, ReadAssignmentList(dir / "sound.ini"), sound, video);
   const Bytes expected = HexBytes({
       0x73, 0x70, 0x65, 0x65, 0x64,        // speed
       0x35, 0x30,                          // 50
@@ -93,80 +101,88 @@ TEST(Container, WorkedExampleIsSixtySevenBytes) {
       0x5C, 0x76, 0x69, 0x64, 0x65, 0x6F,  // \video
   });
   ASSERT_EQ(expected.size(), 67u);
-  EXPECT_EQ(container.Size(), 67u);
-  EXPECT_EQ(container.ToBytes(), expected);
+  EXPECT_EQ(Encode(dir, File1, File2, ContainerHead(50, ReadAssignmentList(dir / "sound.ini"))), expected);
+  EXPECT_EQ(JoinContainer(50, "2=0;", {HexBytes({0x52, 0x49, 0x46, 0x46})},
+                          {HexBytes({0x42, 0x4D, 0x00, 0xFF}), HexBytes({0x47, 0x49, 0x46, 0x38})}),
+            expected);
 }
 
 TEST(Container, EmptySectionsAndEmptyMediaFiles) {
   TempDir dir;
   WriteFile(dir / "pic" / "1.jpg", std::string_view{});
   WriteFile(dir / "pic" / "2.jpg", "B");
+  std::filesystem::create_directories(dir / "snd");
   FileListSource File1{std::string(kSlidePattern)};
+  FileListSource File2{std::string(kSoundPattern)};
   File1.SetDirectory(dir / "pic");
-  const ByteChain video = GatherPayloads(File1, MediaSection::kVideo);
-  const ByteChain noSounds;
-  EXPECT_EQ(BuildContainer(1000, "", noSounds, video).ToBytes(),
+  File2.SetDirectory(dir / "snd");
+  EXPECT_EQ(Encode(dir, File1, File2, ContainerHead(1000, "")),
             ToBytes("speed1000\\speedini\\inisound\\soundvideo-|-B-|-\\video"));
 }
 
-TEST(Container, GatherCallsBackAfterEachFileInListOrder) {
+// Sizes on both sides of the copy chunk, every byte value, and markers across
+// the chunk's joints, copied in the kernel and through the buffer alike.
+TEST(Container, FilesAroundTheCopyChunkPassUnchangedAndTheirMarkersAreFound) {
   TempDir dir;
-  WriteFile(dir / "snd" / "10.wav", "ten");
-  WriteFile(dir / "snd" / "2.wav", "two");
+  std::vector<Bytes> slides;
+  for (const std::size_t size : {kCopyChunk - 1, kCopyChunk, kCopyChunk + 1, 2 * kCopyChunk + 5}) {
+    Bytes bytes(size);
+    for (std::size_t k = 0; k < size; ++k) bytes[k] = static_cast<std::byte>((k * 7 + size) % 256 == '-' ? 0 : (k * 7 + size) % 256);
+    slides.push_back(std::move(bytes));
+  }
+  const auto put = [](Bytes& bytes, std::size_t at, std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) bytes[at + i] = static_cast<std::byte>(text[i]);
+  };
+  put(slides[1], kCopyChunk - 2, "-|");              // the end rule, at the end of a whole chunk
+  put(slides[3], kCopyChunk - 2, "-|-");             // across the first joint
+  put(slides[3], 2 * kCopyChunk - 1, "\\video");     // across the second, to the last byte
+  for (std::size_t i = 0; i < slides.size(); ++i) WriteFile(dir / "pic" / (std::to_string(i) + ".gif"), slides[i]);
+  WriteFile(dir / "snd" / "a.wav", slides[0]);
+  FileListSource File1{std::string(kSlidePattern)};
   FileListSource File2{std::string(kSoundPattern)};
+  File1.SetDirectory(dir / "pic");
   File2.SetDirectory(dir / "snd");
-  std::vector<int> calls;
-  const ByteChain sound = GatherPayloads(File2, MediaSection::kSound, [&](int position) { calls.push_back(position); });
-  EXPECT_EQ(calls, (std::vector<int>{0, 1}));
-  EXPECT_EQ(sound.Flatten(), ToBytes("two-|-ten-|-"));
+
+  for (const FileCopier::Mode mode : {FileCopier::Mode::kKernelFirst, FileCopier::Mode::kBufferOnly}) {
+    std::vector<std::string> lines;
+    const Bytes written = Encode(dir, File1, File2, ContainerHead(20, "1=0;"), [&](const std::string& line) { lines.push_back(line); }, mode);
+    EXPECT_TRUE(written == JoinContainer(20, "1=0;", {slides[0]}, slides));
+    ASSERT_EQ(lines.size(), 2u) << ::testing::PrintToString(lines);
+    EXPECT_NE(lines[0].find("1.gif\" ends in \"-|\";"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[1].find("3.gif\" contains \"-|-\", \"\\video\";"), std::string::npos) << lines[1];
+  }
 }
 
-TEST(Container, AFileGoneSinceListingStopsTheGatherAfterEveryFileBeforeIt) {
+TEST(Container, CopyCallsBackAfterEachFileAndAFileGoneStopsItAfterEveryFileBeforeIt) {
   TempDir dir;
   for (int i = 1; i <= 9; ++i) WriteFile(dir / "pic" / (std::to_string(i) + ".bmp"), std::to_string(i));
+  WriteFile(dir / "snd" / "10.wav", "ten");
+  WriteFile(dir / "snd" / "2.wav", "two");
   FileListSource File1{std::string(kSlidePattern)};
+  FileListSource File2{std::string(kSoundPattern)};
   File1.SetDirectory(dir / "pic");
-  std::filesystem::remove(dir / "pic" / "4.bmp");
-  std::filesystem::remove(dir / "pic" / "7.bmp");
-  ByteChain video;
+  File2.SetDirectory(dir / "snd");
   std::vector<int> calls;
+  {
+    ContainerOutput output(dir / "Dest.zel", ContainerHead(50, ""), File2, {});
+    output.CopySounds(File2, [&](int position) { calls.push_back(position); });
+    EXPECT_EQ(calls, (std::vector<int>{0, 1}));
+  }
+  std::filesystem::remove(dir / "pic" / "4.bmp");
+  calls.clear();
   try {
-    GatherPayloadsInto(File1, MediaSection::kVideo, video, [&](int position) { calls.push_back(position); });
+    ContainerOutput output(dir / "Dest.zel", ContainerHead(50, ""), File2, {});
+    output.CopySlides(File1, [&](int position) { calls.push_back(position); });
     FAIL() << "no error for a removed slide";
   } catch (const FileError& error) {
     EXPECT_EQ(error.path(), dir / "pic" / "4.bmp");
   }
   EXPECT_EQ(calls, (std::vector<int>{0, 1, 2}));
-  EXPECT_EQ(video.Flatten(), ToBytes("1-|-2-|-3-|-"));
-}
-
-TEST(Container, MediaHoldingTheSeparatorOrATagAreNamedInOneLineEach) {
-  TempDir dir;
-  WriteFile(dir / "pic" / "1.jpg", "plain");
-  WriteFile(dir / "pic" / "2.jpg", "ab-|-cd");
-  WriteFile(dir / "pic" / "3.jpg", "x\\videoy");
-  FileListSource File1{std::string(kSlidePattern)};
-  File1.SetDirectory(dir / "pic");
-  std::vector<std::string> lines;
-  const ByteChain video = GatherPayloads(File1, MediaSection::kVideo, {}, [&](const std::string& line) { lines.push_back(line); });
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_NE(lines[0].find("2.jpg"), std::string::npos) << lines[0];
-  EXPECT_NE(lines[0].find("\"-|-\""), std::string::npos) << lines[0];
-  EXPECT_NE(lines[1].find("3.jpg"), std::string::npos) << lines[1];
-  EXPECT_EQ(video.Flatten(), ToBytes("plain-|-ab-|-cd-|-x\\videoy-|-"));
-}
-
-TEST(Container, AllByteValuesPassUnchanged) {
-  TempDir dir;
-  Bytes all;
-  for (int b = 0; b < 256; ++b) all.push_back(static_cast<std::byte>(b));
-  WriteFile(dir / "pic" / "x.gif", all);
-  FileListSource File1{std::string(kSlidePattern)};
-  File1.SetDirectory(dir / "pic");
-  ByteChain video = GatherPayloads(File1, MediaSection::kVideo);
-  Bytes expected = all;
-  for (char c : std::string_view("-|-")) expected.push_back(static_cast<std::byte>(c));
-  EXPECT_EQ(video.Flatten(), expected);
+  // Nothing left in the folder of either output.
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"pic", "snd"}));
 }
 
 }  // namespace

@@ -2,10 +2,12 @@
 // exactly what a byte-by-byte search finds, wherever a marker stands.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "format/core/hazard_scan.h"
 #include "format/core/marker_scan.h"
 
 namespace kvarbon {
@@ -74,6 +76,37 @@ TEST(MarkerScan, OverlappingAndRepeatedMarkersInALongStretch) {
   ExpectSameAsSearch(text, "long stretch");
   ExpectSameAsSearch(std::string(4096, '-'), "only dashes");
   ExpectSameAsSearch(std::string(33, 'i') + "ini" + std::string(33, 'n'), "letters of ini");
+}
+
+// Handed over in pieces, as a copy passes them, the scan finds what it finds in
+// the whole: every marker (first offset and count), wherever the joints fall.
+TEST(HazardScanner, PiecesCutAnywhereGiveTheWholePayloadsHazards) {
+  std::string text = Filler(60, 11);
+  text.replace(3, 3, "-|-");
+  text.replace(20, 11, "\\soundvideo");
+  text.replace(40, 6, "\\video");
+  text += "-|-|";
+  for (const MediaSection section : {MediaSection::kSound, MediaSection::kVideo}) {
+    const MediaHazards whole = FindHazards(AsBytes(text), section);
+    for (std::size_t first = 0; first <= text.size(); ++first) {
+      for (const std::size_t rest : {std::size_t{1}, std::size_t{2}, std::size_t{7}}) {
+        HazardScanner scanner(section);
+        scanner.Add(AsBytes(text).first(first));
+        for (std::size_t at = first; at < text.size(); at += rest) {
+          scanner.Add(AsBytes(text).subspan(at, std::min(rest, text.size() - at)));
+        }
+        const MediaHazards pieces = scanner.Hazards();
+        const std::string where = "cut at " + std::to_string(first) + ", then every " + std::to_string(rest);
+        ASSERT_EQ(pieces.markers.size(), whole.markers.size()) << where;
+        for (std::size_t m = 0; m < whole.markers.size(); ++m) {
+          EXPECT_EQ(pieces.markers[m].marker, whole.markers[m].marker) << where;
+          EXPECT_EQ(pieces.markers[m].first, whole.markers[m].first) << where;
+          EXPECT_EQ(pieces.markers[m].count, whole.markers[m].count) << where;
+        }
+        EXPECT_TRUE(pieces.endsWithSeparatorStart) << where;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "app/core/bytes.h"
-#include "app/core/byte_chain.h"
 
 namespace kvarbon {
 
@@ -19,8 +18,6 @@ struct SharedState {
   std::vector<std::string> SlideSoundTable;
   // Element p holds every byte of sound file p; SoundCount + 1 elements, the last empty.
   std::vector<Bytes> SoundBank;
-  // The container's video payload: every slide file followed by "-|-", built while encoding.
-  ByteChain VideoSection;
   // The job the progress window runs when shown: "loading" or "compress".
   std::string DialogMode;
   // Where every slide is painted on the display, in twips.

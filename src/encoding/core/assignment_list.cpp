@@ -4,7 +4,7 @@
 
 namespace kvarbon {
 
-void WriteAssignmentList(const std::filesystem::path& path,
+std::string WriteAssignmentList(const std::filesystem::path& path,
                          const std::vector<std::string>& SlideSoundTable) {
   std::string text;
   for (std::size_t k = 0; k < SlideSoundTable.size(); ++k) {
@@ -15,6 +15,7 @@ void WriteAssignmentList(const std::filesystem::path& path,
     text += "\r\n";
   }
   WriteWholeFile(path, AsBytes(text));
+  return text;
 }
 
 std::string ReadAssignmentList(const std::filesystem::path& path) {

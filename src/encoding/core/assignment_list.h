@@ -13,8 +13,8 @@ inline constexpr const char* kAssignmentListName = "sound.ini";
 
 // Creates `path` (an earlier content is discarded) and writes one line per
 // non-empty table element k: k + 1, "=", the element's text unchanged, CR LF.
-// Throws FileError.
-void WriteAssignmentList(const std::filesystem::path& path,
+// Returns the text written. Throws FileError.
+std::string WriteAssignmentList(const std::filesystem::path& path,
                          const std::vector<std::string>& SlideSoundTable);
 
 // Reads `path` back as IniSection: every line without its line end, each

@@ -1,8 +1,10 @@
 #include "encoding/core/encode_show.h"
 
+#include <optional>
 #include <utility>
 
 #include "app/core/file_io.h"
+#include "app/core/temporary_file.h"
 #include "encoding/core/assignment_list.h"
 
 namespace kvarbon {
@@ -33,23 +35,26 @@ void EncodeCommand::Run() {
   try {
     RemoveFileIgnoringErrors(assignmentList);
     RemoveFileIgnoringErrors(container);
+    RemoveStaleTemporaryFiles(container);
     view_.Yield();
 
-    WriteAssignmentList(assignmentList, state_.SlideSoundTable);
+    const std::string listed = WriteAssignmentList(assignmentList, state_.SlideSoundTable);
+    const std::string plannedHead = ContainerHead(state_.FrameInterval, IniSectionFromBytes(AsBytes(listed)));
 
     state_.DialogMode = "compress";
-    const bool ran = view_.RunInProgressWindow(
-        [this](ProgressSink& progress) { RunCompressJob(slides_, state_, progress, warn_); });
+    std::optional<ContainerOutput> output;
+    const bool ran = view_.RunInProgressWindow([&](ProgressSink& progress) {
+      output.emplace(container, plannedHead, sounds_, warn_);
+      RunCompressJob(slides_, *output, progress);
+    });
     if (!ran) {
+      output.reset();
       giveBack();
       return;
     }
 
-    const ByteChain SoundSection = GatherPayloads(sounds_, MediaSection::kSound, [this](int) { view_.Yield(); }, warn_);
-    const std::string IniSection = ReadAssignmentList(assignmentList);
-    const Container bytes = BuildContainer(state_.FrameInterval, IniSection, SoundSection, state_.VideoSection);
-    // Written whole to a temporary file and renamed into place: never a partial container.
-    WriteFileAtomically(container, bytes.Pieces());
+    output->CopySounds(sounds_, [this](int) { view_.Yield(); });
+    output->Commit(ContainerHead(state_.FrameInterval, ReadAssignmentList(assignmentList)));
   } catch (...) {
     giveBack();
     throw;
@@ -59,17 +64,13 @@ void EncodeCommand::Run() {
   view_.ShowMessage("Кодирование завершено успешно.");
 }
 
-void RunCompressJob(const FileListSource& slides, SharedState& state, ProgressSink& progress,
-                    const MediaWarning& warn) {
+void RunCompressJob(const FileListSource& slides, ContainerOutput& output, ProgressSink& progress) {
   progress.SetMaximum(slides.Count());
   progress.SetText("Создание видео файла...");
-  // A retry after a failed encode starts afresh instead of appending to the
-  // bytes of the failed attempt.
-  state.VideoSection.Clear();
-  GatherPayloadsInto(slides, MediaSection::kVideo, state.VideoSection, [&progress](int i) {
+  output.CopySlides(slides, [&progress](int i) {
     progress.Yield();
     progress.SetValue(i + 1);
-  }, warn);
+  });
 }
 
 }  // namespace kvarbon

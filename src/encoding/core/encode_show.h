@@ -6,7 +6,8 @@
 #include "app/core/file_lists.h"
 #include "app/core/progress.h"
 #include "app/core/shared_state.h"
-#include "encoding/core/container.h"
+#include "encoding/core/container_output.h"
+#include "encoding/core/media_scan.h"
 
 namespace kvarbon {
 
@@ -30,14 +31,17 @@ class EncodeCommand {
   EncodeCommand(std::filesystem::path workDir, const FileListSource& slides, const FileListSource& sounds,
                 SharedState& state, EncodeView& view, MediaWarning warn = WarnOnStderr);
 
-  // Deletes both outputs, writes the assignment list, gathers every slide in
-  // the progress window (one step per slide), gathers the sounds, reads the
-  // list back and writes the container whole (temporary file and rename).
-  // Events are processed along the way; a second encode does not start inside
-  // a running one. On success the button stays off and a message says so; on
-  // a failure the button comes back on, the session is kept for a retry, and
-  // the failure is rethrown. A job the progress window did not run writes no
-  // container and claims nothing.
+  // Deletes both outputs and what killed encodes left in the folder, writes
+  // the assignment list, copies every slide into the new container in the
+  // progress window (one step per slide), then the sounds, reads the list back
+  // and puts the container in place whole (temporary file and rename). The
+  // head is planned from the speed at the click and the list just written;
+  // what the speed and the list read back finally are is what the container
+  // holds. Events are processed along the way; a second encode does not start
+  // inside a running one. On success the button stays off and a message says
+  // so; on a failure the button comes back on, the session is kept for a
+  // retry, and the failure is rethrown. A job the progress window did not run
+  // writes no container and leaves no temporary file.
   void Run();
 
  private:
@@ -50,8 +54,7 @@ class EncodeCommand {
   bool encoding_ = false;
 };
 
-// The progress window's "compress" job: every slide file into VideoSection.
-void RunCompressJob(const FileListSource& slides, SharedState& state, ProgressSink& progress,
-                    const MediaWarning& warn = WarnOnStderr);
+// The progress window's "compress" job: every slide file into the container.
+void RunCompressJob(const FileListSource& slides, ContainerOutput& output, ProgressSink& progress);
 
 }  // namespace kvarbon

@@ -4,6 +4,32 @@
 
 namespace kvarbon {
 
+std::string ContainerHead(std::int16_t FrameInterval, std::string_view IniSection) {
+  return std::string(kSpeedTag) + std::to_string(FrameInterval) + std::string(kSpeedEndTag) + std::string(kIniTag) +
+         std::string(IniSection) + std::string(kIniEndTag) + std::string(kSoundTag);
+}
+
+Bytes JoinContainer(std::int16_t FrameInterval, std::string_view IniSection, const std::vector<Bytes>& sounds,
+                    const std::vector<Bytes>& slides) {
+  Bytes all;
+  const auto text = [&all](std::string_view piece) {
+    const ByteView bytes = AsBytes(piece);
+    all.insert(all.end(), bytes.begin(), bytes.end());
+  };
+  const auto media = [&](const std::vector<Bytes>& files) {
+    for (const Bytes& file : files) {
+      all.insert(all.end(), file.begin(), file.end());
+      text(kPayloadSeparator);
+    }
+  };
+  text(ContainerHead(FrameInterval, IniSection));
+  media(sounds);
+  text(kBetweenSections);
+  media(slides);
+  text(kVideoEndTag);
+  return all;
+}
+
 bool MarkerMisleads(std::string_view marker, MediaSection section) {
   if (marker == kPayloadSeparator || marker == kVideoEndTag) return true;
   return section == MediaSection::kSound && (marker == kSoundEndTag || marker == kVideoTag);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -25,6 +26,16 @@ inline constexpr std::string_view kVideoEndTag = "\\video";
 inline constexpr std::string_view kPayloadSeparator = "-|-";
 // The one place one media section meets the next: "\sound" then "video".
 inline constexpr std::string_view kBetweenSections = "\\soundvideo";
+
+// What comes before the first sound: "speed", FrameInterval's digits, "\speed",
+// "ini", IniSection, "\ini", "sound".
+std::string ContainerHead(std::int16_t FrameInterval, std::string_view IniSection);
+
+// The whole container joined in memory: the head, each sound then "-|-",
+// "\soundvideo", each slide then "-|-", "\video". For small containers (tools
+// and tests); the encoder writes the same layout without holding the media.
+Bytes JoinContainer(std::int16_t FrameInterval, std::string_view IniSection, const std::vector<Bytes>& sounds,
+                    const std::vector<Bytes>& slides);
 
 // The texts that mark the structure: the separator and the eight tags.
 inline constexpr std::array<std::string_view, 9> kContainerMarkers = {

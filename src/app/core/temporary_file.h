@@ -1,0 +1,39 @@
+#pragma once
+
+#include <filesystem>
+
+#include "app/core/file_descriptor.h"
+
+namespace kvarbon {
+
+// A new file beside `target`, named "." + target's name + ".tmp-<pid>-<n>", that
+// becomes `target` by rename once it is complete. Until then it is removed when
+// dropped, so a failure leaves nothing behind; a process killed in between
+// leaves it, for RemoveStaleTemporaryFiles to find. Failures throw FileError
+// naming `target`.
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(std::filesystem::path target);
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  ~TemporaryFile();
+
+  int fd() const { return file_.get(); }
+  const std::filesystem::path& Target() const { return target_; }
+  // Closes the file and renames it over the target. Not forced to the disk
+  // (no fsync): it gets there with the kernel's ordinary writeback.
+  void Commit();
+
+ private:
+  std::filesystem::path target_;
+  std::filesystem::path path_;
+  FileDescriptor file_;
+  bool committed_ = false;
+};
+
+// Removes the temporary files of `target` (as TemporaryFile names them) whose
+// process no longer exists. A live process's files are left alone, and every
+// failure is ignored.
+void RemoveStaleTemporaryFiles(const std::filesystem::path& target) noexcept;
+
+}  // namespace kvarbon
