@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starting a sound on the GUI thread: a 100 MiB WAV against a 10 KiB one.
 #include "bench/figures.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two figures bound by the disk and the page cache: encode and start-up.
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The figures of the slides: loading them, painting a frame, playing them.
 #include <QBuffer>
 #include <QByteArray>

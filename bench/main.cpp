@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kvarbon-bench: measures the tool against the machine's own limits and prints
 // one line per figure with its target. Normally run through bench/run.sh.
 //

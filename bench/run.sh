@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The performance suite: builds the benchmarks in Release (build-bench), writes
 # their seeded inputs into a temporary directory, prints one line per figure
 # with its target, and removes the inputs. Extra arguments go to the program,

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installation and packaging.
 #
 #   cmake --install build --prefix /usr   the programs with their manual pages,

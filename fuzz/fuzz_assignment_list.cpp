@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The assignment list reader on arbitrary file contents, checked against a
 // plain restatement of its rule: every line, without its end (CR LF, lone CR or
 // lone LF), followed by ";".

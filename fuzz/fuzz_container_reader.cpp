@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zel-inspect's container reader on arbitrary bytes, and on containers the
 // encoder builds from arbitrary media.
 //

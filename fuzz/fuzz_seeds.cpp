@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the fuzz targets' seed corpora: the demo show's own pictures and
 // sounds, and small generated pictures, WAV variants, assignment lists and
 // containers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The slide path: arbitrary bytes decoded as a BMP, JPEG or GIF slide the way
 // the loading job decodes it, then drawn onto the display surface at arbitrary
 // offsets.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound path: arbitrary bytes handed to the sound output as a WAV image.
 // Parses the image (or, when it is not PCM or float, decodes it as the output
 // does), then plays it to the end through the same voice the audio callback

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds the tool (Release, in build/) and opens it on
 # the bundled demo show: its working directory is demo/, which holds "pic" and "snd".
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes docs/screenshot.png: builds the tool in build/ (reusing an existing
 # build), opens it on the demo show under a virtual X display, presses
 # "Загрузка слайдов" so the first slide shows, captures the window and closes it.

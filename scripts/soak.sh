@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The soak (not part of CI): plays the demo show with repeat at 50 frames per
 # second, a sound on every frame, through the real window (offscreen) and the
 # real sound output (SDL's dummy driver), and samples the resident memory. It

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, then builds and runs every test twice: a normal
 # build with warnings as errors, and a build with AddressSanitizer,
 # UndefinedBehaviorSanitizer and LeakSanitizer that halts on the first error.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the icon, a film frame with a note on it, as PNG files at the sizes the
 // desktop asks for: 16 and 32 pixels in 256 colours (also the window icon), 48
 // to 256 pixels in full colour. resources/icons/kvarbon.svg is the same drawing

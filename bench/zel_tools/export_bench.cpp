@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zel-export-bench: exports a generated show of 200 JPEG slides of 1280 x 720
 // at 10 frames per second (20 s) with a sound on every tenth frame, and
 // prints how many times real time the export ran and how far the decoded

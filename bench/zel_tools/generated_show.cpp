@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "zel_tools/generated_show.h"
 
 #include <QBuffer>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zel-play-bench: plays a generated show of 500 JPEG slides of 1280 x 720 at
 // 50 frames per second in the player's window (offscreen, with the real SDL
 // sound output) and prints how late each frame was shown against its time

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Owning handles for FFmpeg's objects: each is freed by FFmpeg's own function

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "play/play_window.h"
 
 #include <QKeyEvent>

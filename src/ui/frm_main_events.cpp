@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's event handlers, one per control and event. Each hands the
 // event to the module that holds its behaviour.
 #include <QLabel>

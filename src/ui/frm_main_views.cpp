@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the modules ask of the main window, done with its controls.
 #include <QCheckBox>
 #include <QCoreApplication>

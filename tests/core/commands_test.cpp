@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands behind the buttons and the sound list, driven through their
 // views without a window.
 #include <gtest/gtest.h>

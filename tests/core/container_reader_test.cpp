@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading containers back: the worked example, round trips of what the
 // encoder writes, media that contain the markers, and damaged input.
 #include <gtest/gtest.h>

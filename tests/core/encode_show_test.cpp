@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The encode command without its window: the container when what was planned
 // at the click proves wrong, and the temporary files of killed encodes.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole-file reads, range copies and the all-or-nothing temporary file.
 #include <gtest/gtest.h>
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file lists: which names are listed, and in which order.
 #include <gtest/gtest.h>
 #include <fcntl.h>

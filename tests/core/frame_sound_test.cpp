@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Looking up a frame's slide holder, sound name and sound, with every bound checked.
 #include <gtest/gtest.h>
 

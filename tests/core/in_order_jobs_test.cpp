@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Jobs run on worker threads but are prepared and taken strictly in order.
 #include <gtest/gtest.h>
 

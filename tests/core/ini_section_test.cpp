@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The assignment list's text read from bytes, whatever a hand-edited or
 // damaged "sound.ini" holds.
 #include <gtest/gtest.h>

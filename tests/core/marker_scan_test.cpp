@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The marker scan passes over long stretches a block at a time; it must find
 // exactly what a byte-by-byte search finds, wherever a marker stands.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lengths media files declare for themselves, and the marker scan.
 #include <gtest/gtest.h>
 

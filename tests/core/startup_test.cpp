@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: lists, table sizes, rate, and the sound bank read byte for byte.
 #include <gtest/gtest.h>
 

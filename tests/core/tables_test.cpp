@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rate table and the centring offsets.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The playback clock's state table, driven through a view without a window.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The zel-inspect executable: usage, exit status, report, check and extraction.
 // Runs when the build names the executable in KVARBON_ZEL_INSPECT.
 #ifdef KVARBON_ZEL_INSPECT

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The real program, started where "pic" is missing: it names the folder in a
 # message box and on stderr, shows no main window, and exits with status 1.
 # Usage: startup_failure.sh PATH-TO-KVARBON (run under a display, e.g. xvfb-run).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The timing of an exported show: frame times, which sound is heard when, the
 // end of the video; and the sound samples a WAV image decodes to.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The zel-export program on small real shows: what a reader of the video sees
 // and hears, a malformed container, usage errors, and an interrupted export.
 

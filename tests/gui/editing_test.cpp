@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Attaching a sound to the frame under the slider, clearing it, auditioning.
 #include <QLabel>
 #include <QListWidget>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the user does in the preview is what the next encode writes.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Кодирование": the container and the assignment list end to end through the windows.
 #include <gtest/gtest.h>
 #include <sys/resource.h>

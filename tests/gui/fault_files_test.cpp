@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files that change under the running tool: removed, truncated, replaced by
 // other content, a folder or a FIFO between start-up, loading and encoding; a
 // working directory removed; a full disk during the write. Each either works

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A show whose container is above 2 GiB. Too big for the suite: a manual check
 // (see docs/reliability.md), run with --gtest_also_run_disabled_tests, that
 // skips itself when the disk has too little room.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File names as the file system has them: Cyrillic, spaces, the longest a name
 // can be, bytes that are not UTF-8, upper-case extensions. Each is listed,
 // shown, played and encoded byte for byte, in a working directory whose own

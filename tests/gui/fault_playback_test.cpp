@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Playback under load: the show plays at 50 frames per second with repeat,
 // through the real sound output, while every control is clicked, and an encode
 // runs while it plays.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sizes at the edges: empty slides and sounds, a 1 x 1 slide, a header that
 // claims 60000 x 60000 pixels, and 5000 slides with 5000 sounds.
 #include <gtest/gtest.h>

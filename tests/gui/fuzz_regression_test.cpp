@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Inputs the fuzz targets found failing, kept so that they stay fixed.
 #include <gtest/gtest.h>
 

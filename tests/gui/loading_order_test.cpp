@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Slides are decoded on several threads; what the job hands over stays in slide order.
 #include <gtest/gtest.h>
 

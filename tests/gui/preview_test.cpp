@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frame display, the playback clock with its transport buttons, and the speed selector.
 #include <QCheckBox>
 #include <QLabel>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Загрузка слайдов": the progress window's "loading" job and the command around it.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The soak: a show plays with repeat at 50 frames per second through the real
 // sound output for a long time, and its resident memory must stay flat after
 // the first minute, with nothing printed. Not part of the suite: run it with

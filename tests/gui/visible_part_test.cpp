@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Slide holders keep only the part of each slide that can fall inside Picture1;
 // what the user sees must not change by a single pixel for it.
 #include <gtest/gtest.h>

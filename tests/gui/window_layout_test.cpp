@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two windows as they stand when created, before any handler has run.
 #include <gtest/gtest.h>
 

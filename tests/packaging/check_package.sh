@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks what the build installs and the Debian package made from it.
 #
 #   check_package.sh CMAKE CPACK BUILD_DIR VERSION

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zel-play: the shared state filled from a container, and the window's keys
 // on the preview's transport.
 

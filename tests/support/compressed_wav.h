@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Tiny encoders for the compressed WAV encodings the sound output decodes:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // make_demo: writes the bundled demo show, pictures into <out>/pic and sounds
 // into <out>/snd. The output is the same, byte for byte, on every run with the
 // same Qt, libjpeg and font versions: nothing depends on the clock or on a

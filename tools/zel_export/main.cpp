@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zel-export: turns a ZEL show (such as Dest.zel) into an ordinary video file
 // with its sounds, timed as the preview plays it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zel-inspect: reads a ZEL container (such as Dest.zel) and reports what it
 // holds, checks it for ambiguity, or writes its media payloads out as files.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zel-play: plays a ZEL show (such as Dest.zel) in a window, with its sounds.
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "encoding/core/assignment_list.h"
 
 #include "app/core/file_io.h"

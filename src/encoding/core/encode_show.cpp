@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "encoding/core/encode_show.h"
 
 #include <optional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "format/core/zel_format.h"
 
 #include "format/core/marker_scan.h"

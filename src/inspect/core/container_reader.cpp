@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "inspect/core/container_reader.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "preview/core/frame_display.h"
 
 #include <optional>
