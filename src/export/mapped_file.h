@@ -9,7 +9,8 @@ namespace kvarbon {
 
 // A file's bytes mapped read-only into memory: the pages come from the file
 // as they are read and can be dropped again, so a large show does not stay
-// resident. Files that cannot be mapped (a pipe, an empty file) are read whole.
+// resident. A regular file that cannot be mapped (an empty one) is read whole;
+// anything else (a pipe) is refused as not a regular file.
 class MappedFile {
  public:
   // Throws FileError naming `path`.

@@ -117,6 +117,9 @@ TEST(EncodeCommand, WhatChangesAfterTheClickEndsUpInTheContainerAsIfNothingWasPl
       {"speed 1000 chosen while the sounds are copied", sounds,
        [](Show& s) { s.window.onYield = [&s](int n) { if (n == 1) s.state.FrameInterval = 1000; }; },
        Expected(1000, ini, sounds, slides)},
+      {"speed 25 chosen while the sounds are copied: a head of the same length", sounds,
+       [](Show& s) { s.window.onYield = [&s](int n) { if (n == 1) s.state.FrameInterval = 25; }; },
+       Expected(25, ini, sounds, slides)},
       {"speed 100 at the click, 20 before the list is read back", sounds,
        [](Show& s) {
          s.state.FrameInterval = 100;

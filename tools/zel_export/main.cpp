@@ -145,7 +145,7 @@ std::optional<Options> ParseArguments(const std::vector<std::string>& args, std:
   return options;
 }
 
-// Set by SIGINT and SIGTERM; the export checks it after every frame.
+// Set by SIGINT, SIGTERM, SIGHUP and SIGQUIT; the export checks it after every frame.
 volatile std::sig_atomic_t stopSignal = 0;
 
 extern "C" void OnStopSignal(int signal) { stopSignal = signal; }
@@ -156,8 +156,8 @@ void CatchStopSignals() {
   // Writes in progress go on; the export stops at the next frame.
   action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  // A closed terminal sends SIGHUP: it stops the export as cleanly as Ctrl-C.
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(signal, &action, nullptr);
 }
 
 // One line of progress, rewritten in place, at most four times a second.

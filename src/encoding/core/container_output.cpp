@@ -74,7 +74,10 @@ void ContainerOutput::CopyOut(std::uint64_t from, std::uint64_t length, int to, 
 }
 
 void ContainerOutput::Commit(const std::string& head) {
-  if (head == head_ && !soundsMoved_) {
+  if (!soundsMoved_ && head.size() == head_.size()) {
+    // Only the head's text changed, not its length (or nothing did): it is
+    // written over in place, and every block stays where it is.
+    if (head != head_) WriteAt(file_.fd(), 0, AsBytes(head), file_.Target());
     file_.Commit();
     return;
   }

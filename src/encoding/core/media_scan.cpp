@@ -84,7 +84,14 @@ void MediaScan::Serve() {
     busy_ = true;
     lock.unlock();
     changed_.notify_all();
-    std::string line = Scan(job);
+    // The scan only yields a warning: one it cannot make (memory runs out) is
+    // left out rather than ending the process in the middle of an encode.
+    std::string line;
+    try {
+      line = Scan(job);
+    } catch (...) {
+      line.clear();
+    }
     lock.lock();
     lines_.push_back(std::move(line));
     busy_ = false;
