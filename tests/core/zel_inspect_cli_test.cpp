@@ -11,6 +11,7 @@
 #include <string>
 
 #include "support/media_samples.h"
+#include "support/run_program.h"
 #include "support/temp_dir.h"
 
 namespace kvarbon {
@@ -22,26 +23,11 @@ using testing::TempDir;
 using testing::Wav;
 using testing::WriteFile;
 
-struct Outcome {
-  int status = -1;
-  std::string output;  // stdout and stderr together
-};
+using testing::Outcome;
+using testing::Quote;
 
 // Runs zel-inspect with `arguments` (already quoted for the shell).
-Outcome RunInspector(const std::string& arguments) {
-  const std::string command = std::string("'") + KVARBON_ZEL_INSPECT + "' " + arguments + " 2>&1";
-  Outcome outcome;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return outcome;
-  std::array<char, 4096> buffer;
-  std::size_t read = 0;
-  while ((read = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) outcome.output.append(buffer.data(), read);
-  const int status = ::pclose(pipe);
-  outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return outcome;
-}
-
-std::string Quote(const std::filesystem::path& path) { return "'" + path.native() + "'"; }
+Outcome RunInspector(const std::string& arguments) { return testing::RunProgram(KVARBON_ZEL_INSPECT, arguments); }
 
 const std::string kExample =
     std::string("speed50\\speedini2=0;\\inisoundRIFF-|-\\soundvideoBM") + '\0' +

@@ -21,6 +21,7 @@
 #include "export/sound_loading.h"
 #include "support/images.h"
 #include "support/media_samples.h"
+#include "support/run_program.h"
 #include "support/temp_dir.h"
 
 extern char** environ;
@@ -32,46 +33,11 @@ using testing::DecodedMedia;
 using testing::Put;
 using testing::TempDir;
 
-struct Outcome {
-  int status = -1;
-  std::string output;  // stdout and stderr together
-};
+using testing::Outcome;
+using testing::Quote;
+using testing::ZelContainer;
 
-Outcome RunExport(const std::string& arguments) {
-  const std::string command = std::string("'") + KVARBON_ZEL_EXPORT + "' " + arguments + " 2>&1";
-  Outcome outcome;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return outcome;
-  std::array<char, 4096> buffer;
-  std::size_t read = 0;
-  while ((read = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) outcome.output.append(buffer.data(), read);
-  const int status = ::pclose(pipe);
-  outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return outcome;
-}
-
-std::string Quote(const std::filesystem::path& path) { return "'" + path.native() + "'"; }
-
-Bytes Container(std::string_view speed, std::string_view ini, const std::vector<Bytes>& sounds,
-                const std::vector<Bytes>& slides) {
-  Bytes out;
-  Put(out, "speed");
-  Put(out, speed);
-  Put(out, "\\speedini");
-  Put(out, ini);
-  Put(out, "\\inisound");
-  for (const Bytes& sound : sounds) {
-    Put(out, sound);
-    Put(out, "-|-");
-  }
-  Put(out, "\\soundvideo");
-  for (const Bytes& slide : slides) {
-    Put(out, slide);
-    Put(out, "-|-");
-  }
-  Put(out, "\\video");
-  return out;
-}
+Outcome RunExport(const std::string& arguments) { return testing::RunProgram(KVARBON_ZEL_EXPORT, arguments); }
 
 // Noise, so that where a sound lies in the track shows unambiguously; smoothed
 // to the low frequencies the codecs keep.
@@ -123,7 +89,7 @@ TEST_P(ExportedShow, ReadersSeeEachFrameAndHearEachSoundFromItsStart) {
   const std::vector<float> sound0 = Noise(44100 * 150 / 1000, 1);
   const std::vector<float> sound1 = Noise(48000 * 300 / 1000, 2);
   testing::WriteFile(dir / "show.zel",
-                     Container("100", "1=0;2=1;4=0;",
+                     ZelContainer("100", "1=0;2=1;4=0;",
                                {testing::FormattedWav(1, 1, 16, Pcm16(sound0), false, 44100),
                                 testing::FormattedWav(3, 2, 32, Float32Stereo(sound1), false, 48000)},
                                {testing::SolidBmp(63, 47, Qt::red), testing::SolidJpeg(64, 48, Qt::green),
@@ -177,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(Formats, ExportedShow, ::testing::Values("mp4", "webm")
 TEST(ZelExport, FitAndSizeScaleTheSlidesAndAShowWithoutSoundsHasNoTrack) {
   TempDir dir;
   testing::WriteFile(dir / "show.zel",
-                     Container("50", "", {testing::FormattedWav(1, 1, 16, Pcm16(Noise(480, 3)))},
+                     ZelContainer("50", "", {testing::FormattedWav(1, 1, 16, Pcm16(Noise(480, 3)))},
                                {testing::SolidBmp(64, 48, Qt::red), testing::SolidGif(16, 24, Qt::blue)}));
   const Outcome outcome =
       RunExport("--fit --size 32x24 " + Quote(dir / "show.zel") + " " + Quote(dir / "out.mp4") + " </dev/null");
@@ -195,7 +161,7 @@ TEST(ZelExport, FitAndSizeScaleTheSlidesAndAShowWithoutSoundsHasNoTrack) {
 
 TEST(ZelExport, MalformedContainersAndUsageErrorsLeaveNothing) {
   TempDir dir;
-  Bytes cut = Container("50", "", {}, {testing::SolidBmp(8, 8, Qt::red), testing::SolidBmp(8, 8, Qt::red)});
+  Bytes cut = ZelContainer("50", "", {}, {testing::SolidBmp(8, 8, Qt::red), testing::SolidBmp(8, 8, Qt::red)});
   cut.resize(cut.size() - 3);
   testing::WriteFile(dir / "cut.zel", cut);
   const Outcome malformed = RunExport(Quote(dir / "cut.zel") + " " + Quote(dir / "out.mp4"));
@@ -221,7 +187,7 @@ TEST(ZelExport, MalformedContainersAndUsageErrorsLeaveNothing) {
 TEST(ZelExport, AnInterruptedExportLeavesNoOutputAndNoTemporaryFile) {
   TempDir dir;
   const Bytes slide = testing::SolidJpeg(320, 240, Qt::gray);
-  testing::WriteFile(dir / "long.zel", Container("20", "", {}, std::vector<Bytes>(3000, slide)));
+  testing::WriteFile(dir / "long.zel", ZelContainer("20", "", {}, std::vector<Bytes>(3000, slide)));
   const std::string show = (dir / "long.zel").native();
   const std::string out = (dir / "out.webm").native();
   std::vector<char*> argv = {const_cast<char*>(KVARBON_ZEL_EXPORT), const_cast<char*>("--quiet"),

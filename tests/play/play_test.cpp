@@ -3,7 +3,6 @@
 // on the preview's transport.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -16,30 +15,18 @@
 #include "support/images.h"
 #include "support/media_samples.h"
 #include "support/recording_sound_output.h"
+#include "support/run_program.h"
 
 namespace kvarbon {
 namespace {
 
 using testing::Put;
 
+// Two sounds and three slides: red, green, blue.
 Bytes Show(std::string_view speed, std::string_view ini) {
-  Bytes out;
-  Put(out, "speed");
-  Put(out, speed);
-  Put(out, "\\speedini");
-  Put(out, ini);
-  Put(out, "\\inisound");
-  for (const char* samples : {"\x80\x90", "\x70"}) {
-    Put(out, testing::Wav(samples));
-    Put(out, "-|-");
-  }
-  Put(out, "\\soundvideo");
-  for (const QColor colour : {QColor(Qt::red), QColor(Qt::green), QColor(Qt::blue)}) {
-    Put(out, testing::SolidBmp(16, 8, colour));
-    Put(out, "-|-");
-  }
-  Put(out, "\\video");
-  return out;
+  return testing::ZelContainer(speed, ini, {testing::Wav("\x80\x90"), testing::Wav("\x70")},
+                               {testing::SolidBmp(16, 8, Qt::red), testing::SolidBmp(16, 8, Qt::green),
+                                testing::SolidBmp(16, 8, Qt::blue)});
 }
 
 TEST(PlayState, TheTablesAreFilledAsTheAuthoringToolHoldsThem) {
@@ -130,14 +117,10 @@ TEST(ZelPlay, AMalformedContainerIsReportedWithItsOffsetAndStatus1) {
   ASSERT_NE(file, nullptr);
   std::fwrite(cut.data(), 1, cut.size(), file);
   std::fclose(file);
-  const std::string command = std::string("QT_QPA_PLATFORM=offscreen '") + KVARBON_ZEL_PLAY + "' '" + path + "' 2>&1";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::string output;
-  char buffer[512];
-  for (std::size_t read = 0; (read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, read);
-  const int status = ::pclose(pipe);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << output;
+  // The test's own environment runs it offscreen.
+  const testing::Outcome outcome = testing::RunProgram(KVARBON_ZEL_PLAY, testing::Quote(path));
+  const std::string& output = outcome.output;
+  EXPECT_EQ(outcome.status, 1) << output;
   EXPECT_NE(output.find("malformed container: offset "), std::string::npos) << output;
   std::remove(path.c_str());
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "app/core/bytes.h"
 
@@ -158,6 +159,28 @@ inline Bytes Gif(std::string_view data) {
   }
   PutByte(out, 0);
   PutByte(out, 0x3B);
+  return out;
+}
+
+// A container as the format lays it out, written out here independently of the encoder.
+inline Bytes ZelContainer(std::string_view speed, std::string_view ini, const std::vector<Bytes>& sounds,
+                          const std::vector<Bytes>& slides) {
+  Bytes out;
+  Put(out, "speed");
+  Put(out, speed);
+  Put(out, "\\speedini");
+  Put(out, ini);
+  Put(out, "\\inisound");
+  for (const Bytes& sound : sounds) {
+    Put(out, sound);
+    Put(out, "-|-");
+  }
+  Put(out, "\\soundvideo");
+  for (const Bytes& slide : slides) {
+    Put(out, slide);
+    Put(out, "-|-");
+  }
+  Put(out, "\\video");
   return out;
 }
 

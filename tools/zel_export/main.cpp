@@ -18,11 +18,11 @@
 
 #include "app/core/file_error.h"
 #include "app/core/program_version.h"
+#include "app/core/temporary_file.h"
 #include "export/ffmpeg_handles.h"
-#include "export/file_error_text.h"
+#include "app/core/file_error_text.h"
 #include "export/mapped_file.h"
 #include "export/show_export.h"
-#include "export/temp_output.h"
 #include "inspect/core/container_reader.h"
 
 namespace {
@@ -231,7 +231,7 @@ int Run(const Options& options) {
   WarnAboutProblems(options.show, contents);
 
   CatchStopSignals();
-  kvarbon::TempOutput output(options.out);
+  kvarbon::TemporaryFile output(options.out);
   ProgressLine progress(!options.quiet && isatty(STDOUT_FILENO) == 1);
   kvarbon::ExportHooks hooks;
   hooks.progress = [&](std::int64_t doneMs, std::int64_t totalMs) {

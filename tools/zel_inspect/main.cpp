@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/core/file_error.h"
+#include "app/core/file_error_text.h"
 #include "app/core/file_io.h"
 #include "app/core/program_version.h"
 #include "inspect/core/container_reader.h"
@@ -252,36 +253,6 @@ int Run(const Options& options) {
   return kExitOk;
 }
 
-// The library's file errors are worded for the Russian interface of the
-// authoring tool; this program's own interface is English.
-std::string DescribeInEnglish(const kvarbon::FileError& error) {
-  using kvarbon::FileAction;
-  std::string action;
-  switch (error.action()) {
-    case FileAction::kListFolder:
-      action = "Cannot list the folder";
-      break;
-    case FileAction::kRead:
-      action = "Cannot read";
-      break;
-    case FileAction::kWrite:
-      action = "Cannot write";
-      break;
-    case FileAction::kCreateFolder:
-      action = "Cannot create directory";
-      break;
-  }
-  std::string reason;
-  if (!error.fault()) {
-    reason = error.reason();
-  } else if (*error.fault() == kvarbon::FileFault::kNotRegular) {
-    reason = "Not a regular file";
-  } else {
-    reason = "The file became shorter while it was read";
-  }
-  return action + " \"" + error.path().native() + "\": " + reason;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -303,7 +274,7 @@ int main(int argc, char** argv) {
   try {
     return Run(*options);
   } catch (const kvarbon::FileError& error) {
-    std::cerr << "zel-inspect: " << DescribeInEnglish(error) << "\n";
+    std::cerr << "zel-inspect: " << kvarbon::DescribeInEnglish(error) << "\n";
   } catch (const std::exception& error) {
     std::cerr << "zel-inspect: " << error.what() << "\n";
   }

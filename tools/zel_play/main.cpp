@@ -13,7 +13,7 @@
 #include "app/core/file_error.h"
 #include "app/core/program_version.h"
 #include "app/platform/sdl_sound_output.h"
-#include "export/file_error_text.h"
+#include "app/core/file_error_text.h"
 #include "export/slide_decoding.h"
 #include "inspect/core/container_reader.h"
 #include "play/core/play_state.h"

@@ -46,8 +46,12 @@ TemporaryFile::TemporaryFile(std::filesystem::path target) : target_(std::move(t
   if (file_.get() < 0) ThrowFileError(kWriteAction, target_, EEXIST);
 }
 
-TemporaryFile::~TemporaryFile() {
-  if (!committed_) ::unlink(path_.c_str());
+TemporaryFile::~TemporaryFile() { Discard(); }
+
+void TemporaryFile::Discard() noexcept {
+  if (committed_) return;
+  committed_ = true;  // gone either way: never removed twice, never committed
+  ::unlink(path_.c_str());
 }
 
 void TemporaryFile::Commit() {

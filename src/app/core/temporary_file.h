@@ -20,10 +20,14 @@ class TemporaryFile {
   ~TemporaryFile();
 
   int fd() const { return file_.get(); }
+  // Where the file lies until it is committed, for writers that open it by name.
+  const std::filesystem::path& Path() const { return path_; }
   const std::filesystem::path& Target() const { return target_; }
   // Closes the file and renames it over the target. Not forced to the disk
   // (no fsync): it gets there with the kernel's ordinary writeback.
   void Commit();
+  // Removes the file now (before a process ends without running destructors).
+  void Discard() noexcept;
 
  private:
   std::filesystem::path target_;

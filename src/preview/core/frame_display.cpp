@@ -4,20 +4,9 @@
 #include <optional>
 
 #include "preview/core/frame_sound.h"
+#include "preview/core/skipping.h"
 
 namespace kvarbon {
-
-namespace {
-
-template <typename Step>
-void Skipping(Step&& step) noexcept {
-  try {
-    step();
-  } catch (...) {  // a failing step is skipped: the display reports nothing
-  }
-}
-
-}  // namespace
 
 void PaintFrame(int frame, const std::vector<SlideHolder>& Picture2, const SharedState& state, FrameView& view,
                 SoundOutput& sound) noexcept {

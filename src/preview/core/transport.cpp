@@ -7,21 +7,9 @@
 #include <stdexcept>
 
 #include "preview/core/frame_sound.h"
+#include "preview/core/skipping.h"
 
 namespace kvarbon {
-
-namespace {
-
-// Runs one step of a handler that skips failing statements.
-template <typename Step>
-void Skipping(Step&& step) noexcept {
-  try {
-    step();
-  } catch (...) {  // NOLINT(bugprone-empty-catch): the clock reports nothing
-  }
-}
-
-}  // namespace
 
 Transport::Transport(SharedState& state, TransportView& view, SoundOutput& sound)
     : state_(state), view_(view), sound_(sound) {}

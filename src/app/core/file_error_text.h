@@ -7,9 +7,9 @@
 
 namespace kvarbon {
 
-// A file error worded for the English command line of the companion programs
-// ("Cannot read "PATH": reason"); the library's own wording is the authoring
-// tool's Russian.
+// A file error worded for the English command line of zel-inspect, zel-export
+// and zel-play ("Cannot read "PATH": reason"); what() is worded for the
+// authoring tool's Russian interface.
 std::string DescribeInEnglish(const FileError& error);
 
 }  // namespace kvarbon

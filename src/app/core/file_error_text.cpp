@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "export/file_error_text.h"
+#include "app/core/file_error_text.h"
 
 namespace kvarbon {
 
