@@ -161,9 +161,10 @@ TEST(EncodeCommand, TemporaryFilesOfKilledEncodesAreRemovedThoseOfLiveProcessesK
   ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
   Show show({"A", "B"}, {"s"});
   const std::string killed = ".Dest.zel.tmp-" + std::to_string(gone) + "-0";
+  const std::string killedList = ".sound.ini.tmp-" + std::to_string(gone) + "-1";
   const std::string live = ".Dest.zel.tmp-" + std::to_string(::getppid()) + "-3";
   const std::string other = ".Other.zel.tmp-" + std::to_string(gone) + "-0";
-  for (const std::string& name : {killed, live, other}) WriteFile(show.dir / name, "partial");
+  for (const std::string& name : {killed, killedList, live, other}) WriteFile(show.dir / name, "partial");
 
   // A job the progress window never ran writes nothing and leaves nothing of its own.
   show.window.runsJobs = false;

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The assignment list and the container, byte for byte.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 
 #include "app/core/file_error.h"
 #include "app/core/file_lists.h"
@@ -44,6 +47,29 @@ TEST(AssignmentList, FramesInNumericOrderWithoutPaddingAndEarlierContentDiscarde
   WriteAssignmentList(dir / "sound.ini", table);
   EXPECT_EQ(ReadFile(dir / "sound.ini"), ToBytes("2=7\r\n10=7\r\n12=3\r\n"));
   EXPECT_EQ(ReadAssignmentList(dir / "sound.ini"), "2=7;10=7;12=3;");
+}
+
+TEST(AssignmentList, AFailingWriteKeepsTheEarlierListWholeAndLeavesNothingBehind) {
+  TempDir dir;
+  WriteFile(dir / "sound.ini", "1=0\r\n");
+  // A full disk, through a file-size limit shorter than the new list.
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  const rlimit limited{4, old.rlim_max};
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+  int error = 0;
+  try {
+    WriteAssignmentList(dir / "sound.ini", {"0", "1", "2"});
+  } catch (const FileError& failure) {
+    EXPECT_EQ(failure.path(), dir / "sound.ini");
+    error = failure.error();
+  }
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(error, EFBIG);
+  EXPECT_EQ(ReadFile(dir / "sound.ini"), ToBytes("1=0\r\n"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 TEST(AssignmentList, ReadingAMissingFileNamesIt) {

@@ -34,6 +34,16 @@ pid_t ProcessOf(std::string_view name, std::string_view prefix) {
   return pid;
 }
 
+// fsync; a file system that offers no syncing (EINVAL) has nothing to force.
+bool ForceToDisk(int fd) { return ::fsync(fd) == 0 || errno == EINVAL; }
+
+// Forces the entry of `target` in its folder to the disk. Throws FileError naming `target`.
+void ForceFolderEntry(const std::filesystem::path& target) {
+  const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();
+  const FileDescriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (directory.get() < 0 || !ForceToDisk(directory.get())) ThrowFileError(kWriteAction, target, errno);
+}
+
 }  // namespace
 
 TemporaryFile::TemporaryFile(std::filesystem::path target) : target_(std::move(target)) {
@@ -55,9 +65,11 @@ void TemporaryFile::Discard() noexcept {
 }
 
 void TemporaryFile::Commit() {
+  if (!ForceToDisk(file_.get())) ThrowFileError(kWriteAction, target_, errno);
   if (file_.Close() != 0) ThrowFileError(kWriteAction, target_, errno);
   if (::rename(path_.c_str(), target_.c_str()) != 0) ThrowFileError(kWriteAction, target_, errno);
   committed_ = true;
+  ForceFolderEntry(target_);
 }
 
 void RemoveStaleTemporaryFiles(const std::filesystem::path& target) noexcept {

@@ -8,10 +8,10 @@
 namespace kvarbon {
 
 // A new file beside `target`, named "." + target's name + ".tmp-<pid>-<n>", that
-// becomes `target` by rename once it is complete. Until then it is removed when
-// dropped, so a failure leaves nothing behind; a process killed in between
-// leaves it, for RemoveStaleTemporaryFiles to find. Failures throw FileError
-// naming `target`.
+// becomes `target` by rename once it is complete and on the disk. Until then it
+// is removed when dropped, so a failure leaves nothing behind; a process killed
+// in between leaves it, for RemoveStaleTemporaryFiles to find. Failures throw
+// FileError naming `target`.
 class TemporaryFile {
  public:
   explicit TemporaryFile(std::filesystem::path target);
@@ -23,8 +23,12 @@ class TemporaryFile {
   // Where the file lies until it is committed, for writers that open it by name.
   const std::filesystem::path& Path() const { return path_; }
   const std::filesystem::path& Target() const { return target_; }
-  // Closes the file and renames it over the target. Not forced to the disk
-  // (no fsync): it gets there with the kernel's ordinary writeback.
+  // Forces the file's bytes to the disk, closes it, renames it over the target
+  // and forces the folder's new entry to the disk, so that once Commit returns
+  // the target survives a power cut. The bytes may have been written through
+  // another descriptor of the same file (a writer that opened Path()). A failure
+  // to force the file leaves the target as it was; a failure to force the
+  // folder leaves the new target in place, but not known to be on the disk.
   void Commit();
   // Removes the file now (before a process ends without running destructors).
   void Discard() noexcept;

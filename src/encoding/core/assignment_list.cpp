@@ -2,6 +2,7 @@
 #include "encoding/core/assignment_list.h"
 
 #include "app/core/file_io.h"
+#include "app/core/temporary_file.h"
 
 namespace kvarbon {
 
@@ -15,7 +16,11 @@ std::string WriteAssignmentList(const std::filesystem::path& path,
     text += SlideSoundTable[k];
     text += "\r\n";
   }
-  WriteWholeFile(path, AsBytes(text));
+  // Written beside it and renamed into place once on the disk, as the
+  // container is: an earlier list stays whole until the new one replaces it.
+  TemporaryFile file(path);
+  WriteAt(file.fd(), 0, AsBytes(text), path);
+  file.Commit();
   return text;
 }
 

@@ -12,9 +12,10 @@ namespace kvarbon {
 // File name of the assignment list, in the working directory.
 inline constexpr const char* kAssignmentListName = "sound.ini";
 
-// Creates `path` (an earlier content is discarded) and writes one line per
-// non-empty table element k: k + 1, "=", the element's text unchanged, CR LF.
-// Returns the text written. Throws FileError.
+// Writes `path` afresh (an earlier content is discarded) with one line per
+// non-empty table element k: k + 1, "=", the element's text unchanged, CR LF,
+// through a TemporaryFile: the file is replaced only whole and on the disk, and
+// a failure keeps an earlier one. Returns the text written. Throws FileError.
 std::string WriteAssignmentList(const std::filesystem::path& path,
                          const std::vector<std::string>& SlideSoundTable);
 

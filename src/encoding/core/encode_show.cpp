@@ -36,6 +36,7 @@ void EncodeCommand::Run() {
   try {
     RemoveFileIgnoringErrors(assignmentList);
     RemoveFileIgnoringErrors(container);
+    RemoveStaleTemporaryFiles(assignmentList);
     RemoveStaleTemporaryFiles(container);
     view_.Yield();
 
