@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
       std::fputs(kvarbon::VersionText().c_str(), stdout);
       return 0;
     case kvarbon::CommandLine::Action::kUsageError:
-      std::fprintf(stderr, "kvarbon: %s\nПодробнее: kvarbon --help\n", command.error.c_str());
+      std::fprintf(stderr, "kvarbon: %s\n%sПодробнее: kvarbon --help\n", command.error.c_str(),
+                   kvarbon::UsageText().c_str());
       return 2;
     case kvarbon::CommandLine::Action::kRun:
     case kvarbon::CommandLine::Action::kChooseFolderAndRun:

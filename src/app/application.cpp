@@ -8,13 +8,17 @@
 #include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QScreen>
+#include <QStringList>
 #include <QTranslator>
 #include <csignal>
 #include <memory>
+#include <string>
 #include <system_error>
+#include <vector>
 
 #include "app/core/file_error.h"
 #include "app/core/shared_state.h"
+#include "app/core/show_folder_check.h"
 #include "app/platform/sdl_sound_output.h"
 #include "ui/error_boundary.h"
 #include "ui/frm_main.h"
@@ -23,10 +27,9 @@ namespace kvarbon {
 
 namespace {
 
-// Asks for the show's folder and makes it the working directory, so that the
-// tool then runs exactly as if it had been started there. False when the user
-// cancels; throws FileError when the folder cannot be entered.
-bool ChooseWorkingFolder() {
+// The folder dialog, opening in `start`; empty when the user cancels. Its title
+// says what a show folder holds.
+QString AskForFolder(const QString& start) {
   // Qt's own dialog speaks the interface's language when Qt's Russian texts
   // are installed (qt6-translations-l10n). The translator is removed when it
   // goes out of scope, after the dialog, so nothing else Qt shows changes.
@@ -34,10 +37,29 @@ bool ChooseWorkingFolder() {
   if (russian.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
     QCoreApplication::installTranslator(&russian);
   }
-  const QString folder = QFileDialog::getExistingDirectory(nullptr, QStringLiteral("Папка слайд-шоу"),
-                                                           QDir::homePath());
-  if (folder.isEmpty()) return false;
-  const std::filesystem::path path(QFile::encodeName(folder).toStdString());
+  return QFileDialog::getExistingDirectory(
+      nullptr, QStringLiteral("Папка слайд-шоу: в ней папка pic с картинками и папка snd со звуками"), start);
+}
+
+// Asks for the show's folder and makes it the working directory, so that the
+// tool then runs exactly as if it had been started there. A folder that is not
+// a show folder is refused with its reasons (ShowFolderProblems), and the
+// question comes again, from that folder. False when the user cancels; throws
+// FileError when the folder cannot be entered.
+bool ChooseWorkingFolder() {
+  QString start = QDir::homePath();
+  std::filesystem::path path;
+  for (;;) {
+    const QString folder = AskForFolder(start);
+    if (folder.isEmpty()) return false;
+    path = QFile::encodeName(folder).toStdString();
+    const std::vector<std::string> problems = ShowFolderProblems(path);
+    if (problems.empty()) break;
+    QStringList lines;
+    for (const std::string& line : problems) lines.append(QString::fromStdString(line));
+    ShowMessage(nullptr, lines.join(QLatin1Char('\n')));
+    start = folder;
+  }
   std::error_code error;
   std::filesystem::current_path(path, error);
   if (error) throw FileError(FileAction::kListFolder, path, error.value());

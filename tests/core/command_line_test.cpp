@@ -8,10 +8,18 @@ namespace {
 
 using Action = CommandLine::Action;
 
-TEST(CommandLine, WithoutOwnOptionsTheToolRunsAndLeavesTheRestToQt) {
+TEST(CommandLine, WithoutOwnOptionsTheToolRunsAndLeavesQtsDocumentedOptionsToQt) {
   EXPECT_EQ(ParseCommandLine({}).action, Action::kRun);
   EXPECT_EQ(ParseCommandLine({"-platform", "offscreen", "-style", "fusion", "show", "--"}).action, Action::kRun);
   EXPECT_EQ(ParseCommandLine({"-platform", "xcb", "--choose-folder"}).action, Action::kChooseFolderAndRun);
+  // Every option Qt documents, a value that looks like an option included.
+  EXPECT_EQ(ParseCommandLine({"-platformpluginpath", "/p", "-platformtheme", "gtk3", "-plugin", "evdevtouch",
+                              "-qwindowgeometry", "400x300", "-qwindowicon", "i", "-qwindowtitle", "-v",
+                              "-session", "s", "-display", ":1", "-geometry", "+0+0", "-stylesheet", "a.qss",
+                              "-style=fusion", "-stylesheet=a.qss", "-qmljsdebugger=port:1234", "-reverse",
+                              "-widgetcount"})
+                .action,
+            Action::kRun);
 }
 
 TEST(CommandLine, HelpAndVersionWinOverEverythingAfterThem) {
@@ -21,10 +29,13 @@ TEST(CommandLine, HelpAndVersionWinOverEverythingAfterThem) {
   EXPECT_EQ(VersionText().rfind("kvarbon ", 0), 0U);
 }
 
-TEST(CommandLine, AnUnknownLongOptionIsAUsageErrorNamingIt) {
-  const CommandLine wrong = ParseCommandLine({"--choose-folder", "--chose-folder", "--help"});
-  EXPECT_EQ(wrong.action, Action::kUsageError);
-  EXPECT_NE(wrong.error.find("«--chose-folder»"), std::string::npos) << wrong.error;
+TEST(CommandLine, AnyOtherOptionIsAUsageErrorNamingIt) {
+  for (const char* wrong : {"--chose-folder", "-v", "-V", "-x", "-", "-platformx", "-style2", "--platform"}) {
+    SCOPED_TRACE(wrong);
+    const CommandLine command = ParseCommandLine({"--choose-folder", "-platform", "xcb", wrong, "--help"});
+    EXPECT_EQ(command.action, Action::kUsageError);
+    EXPECT_NE(command.error.find(std::string("«") + wrong + "»"), std::string::npos) << command.error;
+  }
 }
 
 }  // namespace

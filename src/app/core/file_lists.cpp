@@ -90,9 +90,8 @@ bool NameOrderLess(std::string_view a, std::string_view b) {
   return a < b;  // exact byte order makes the order total
 }
 
-FileListSource::FileListSource(std::string pattern) : pattern_(std::move(pattern)) {}
-
-void FileListSource::SetDirectory(const std::filesystem::path& directory) {
+std::vector<std::string> ListedNames(const std::filesystem::path& directory,
+                                     const std::function<bool(std::string_view)>& wanted) {
   std::error_code error;
   std::filesystem::directory_iterator it(directory, error);
   if (error) throw FileError(FileAction::kListFolder, directory, error.value());
@@ -102,12 +101,20 @@ void FileListSource::SetDirectory(const std::filesystem::path& directory) {
     if (error) break;
     const std::string name = it->path().filename().native();
     if (name.empty() || name.front() == '.') continue;
-    if (!MatchesPattern(name, pattern_)) continue;
+    if (!wanted(name)) continue;
     std::error_code statusError;
     if (!it->is_regular_file(statusError)) continue;  // follows links; skips folders, FIFOs...
     found.push_back(name);
   }
   if (error) throw FileError(FileAction::kListFolder, directory, error.value());
+  return found;
+}
+
+FileListSource::FileListSource(std::string pattern) : pattern_(std::move(pattern)) {}
+
+void FileListSource::SetDirectory(const std::filesystem::path& directory) {
+  std::vector<std::string> found =
+      ListedNames(directory, [this](std::string_view name) { return MatchesPattern(name, pattern_); });
   if (found.size() > static_cast<std::size_t>(kMaxListEntries)) {
     throw InputError("Подходящих файлов в папке " + QuotedPath(directory) + ": " + std::to_string(found.size()) +
                      "; использовать можно не больше " + std::to_string(kMaxListEntries) + ".");

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,5 +54,11 @@ bool MatchesPattern(std::string_view name, std::string_view patterns);
 
 // The list order described above: true if `a` comes before `b`.
 bool NameOrderLess(std::string_view a, std::string_view b);
+
+// The names of the files of `directory` a list can hold, those `wanted` takes:
+// regular files (links followed), not hidden, unsorted. Throws FileError if it
+// cannot be listed.
+std::vector<std::string> ListedNames(const std::filesystem::path& directory,
+                                     const std::function<bool(std::string_view)>& wanted);
 
 }  // namespace kvarbon

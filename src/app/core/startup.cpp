@@ -6,6 +6,7 @@
 #include "app/core/file_error.h"
 #include "app/core/file_io.h"
 #include "app/core/in_order_jobs.h"
+#include "app/core/show_folder_check.h"
 
 namespace kvarbon {
 
@@ -18,9 +19,7 @@ void ListShowFolder(FileListSource& list, const std::filesystem::path& folder) {
     list.SetDirectory(folder);
   } catch (const FileError& error) {
     if (error.error() != ENOENT && error.error() != ENOTDIR) throw;
-    throw FileError(error.action(), error.path(), error.error(),
-                    "Папка слайд-шоу содержит папку pic с картинками (.bmp, .jpg, .gif) "
-                    "и папку snd со звуками (.wav).");
+    throw FileError(error.action(), error.path(), error.error(), std::string(kShowFolderHolds));
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/core/file_io.h"
 #include "app/core/in_order_jobs.h"
+#include "app/core/show_folder_check.h"
 #include "slides/core/slide_offsets.h"
 #include "slides/core/twips.h"
 
@@ -13,6 +14,7 @@ namespace kvarbon {
 void LoadSlides(const FileListSource& slides, const SlideDecoder& decoder, std::vector<SlideHolder>& Picture2,
                 SharedState& state, SlideLoadingView& view) {
   if (slides.Count() < 2) {
+    ExplainOnTerminal(TooFewSlidesExplanation(slides));
     view.ShowMessage("Слайдов не найдено.");
     return;
   }
