@@ -5,7 +5,8 @@
 #include <vector>
 
 #include "export/core/export_timeline.h"
-#include "export/slide_decoding.h"
+#include "show/platform/playable_show.h"
+#include "show/platform/slide_decoding.h"
 #include "export/sound_loading.h"
 #include "preview/core/frame_canvas.h"
 
@@ -74,20 +75,10 @@ ReadySlide PrepareSlide(ByteView file, bool fit, int canvasWidth, int canvasHeig
 
 bool ExportShow(ByteView container, const ContainerContents& contents, const ExportOptions& options,
                 const std::filesystem::path& file, const ExportHooks& hooks) {
-  if (!contents.frameInterval || *contents.frameInterval <= 0) {
-    throw ShowError("offset " + std::to_string(contents.speedOffset) + ": the frame interval \"" + contents.speedText +
-                    "\" is not a playable number of milliseconds");
-  }
+  const SlidePicture first = PlayableFirstSlide(container, contents, "the video");
   const int interval = *contents.frameInterval;
   const std::size_t frameCount = contents.slides.size();
-  if (frameCount == 0) throw ShowError("the container holds no slides");
-
-  const std::optional<SlidePicture> first = DecodeSlidePicture(PayloadBytes(container, contents.slides.front()));
-  if (!first || first->Empty()) {
-    throw ShowError("offset " + std::to_string(contents.slides.front().offset) +
-                    ": slide 1 cannot be decoded, and the video takes its size from it");
-  }
-  FrameCanvas canvas(EvenUp(first->width), EvenUp(first->height));
+  FrameCanvas canvas(EvenUp(first.width), EvenUp(first.height));
 
   const std::vector<std::optional<std::size_t>> frameSounds =
       FrameSounds(contents.entries, frameCount, contents.sounds.size());

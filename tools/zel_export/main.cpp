@@ -21,9 +21,9 @@
 #include "app/core/temporary_file.h"
 #include "export/ffmpeg_handles.h"
 #include "app/core/file_error_text.h"
-#include "export/mapped_file.h"
+#include "show/core/mapped_file.h"
 #include "export/show_export.h"
-#include "inspect/core/container_reader.h"
+#include "show/core/container_reader.h"
 
 namespace {
 
@@ -224,8 +224,7 @@ int Run(const Options& options) {
   const kvarbon::ByteView bytes = file.View();
   const ContainerContents contents = kvarbon::ReadContainer(bytes);
   if (contents.error) {
-    std::cerr << "zel-export: " << options.show.native() << ": malformed container: " << contents.error->Describe()
-              << "\n";
+    std::cerr << "zel-export: " << kvarbon::MalformedContainerMessage(options.show, *contents.error) << "\n";
     return kExitContainer;
   }
   WarnAboutProblems(options.show, contents);

@@ -16,7 +16,7 @@
 #include "app/core/file_error_text.h"
 #include "app/core/file_io.h"
 #include "app/core/program_version.h"
-#include "inspect/core/container_reader.h"
+#include "show/core/container_reader.h"
 
 namespace {
 
@@ -190,7 +190,7 @@ void PrintReport(const fs::path& file, const ContainerContents& contents) {
 }
 
 void PrintError(const fs::path& file, const kvarbon::ContainerError& error) {
-  std::cerr << "zel-inspect: " << file.native() << ": malformed container: " << error.Describe() << "\n";
+  std::cerr << "zel-inspect: " << kvarbon::MalformedContainerMessage(file, error) << "\n";
 }
 
 int Extract(const Options& options, kvarbon::ByteView bytes, const ContainerContents& contents) {

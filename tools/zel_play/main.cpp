@@ -14,10 +14,10 @@
 #include "app/core/program_version.h"
 #include "app/platform/sdl_sound_output.h"
 #include "app/core/file_error_text.h"
-#include "export/slide_decoding.h"
-#include "inspect/core/container_reader.h"
+#include "show/platform/playable_show.h"
+#include "show/core/container_reader.h"
 #include "play/core/play_state.h"
-#include "export/mapped_file.h"
+#include "show/core/mapped_file.h"
 #include "play/play_window.h"
 
 namespace {
@@ -64,17 +64,15 @@ int Fail(int status, const std::string& text) {
 int Play(const fs::path& show) {
   const kvarbon::MappedFile file(show);
   const kvarbon::ContainerContents contents = kvarbon::ReadContainer(file.View());
-  if (contents.error) {
-    return Fail(kExitContainer, show.native() + ": malformed container: " + contents.error->Describe());
+  if (contents.error) return Fail(kExitContainer, kvarbon::MalformedContainerMessage(show, *contents.error));
+  try {
+    kvarbon::PlayableFirstSlide(file.View(), contents, "the picture");
+  } catch (const kvarbon::ShowError& error) {
+    return Fail(kExitContainer, show.native() + ": " + error.what());
   }
   kvarbon::SharedState state;
   if (const std::optional<std::string> problem = kvarbon::FillSharedState(file.View(), contents, state)) {
     return Fail(kExitContainer, show.native() + ": " + *problem);
-  }
-  if (contents.slides.empty()) return Fail(kExitContainer, show.native() + ": the container holds no slides");
-  if (!kvarbon::DecodeSlidePicture(kvarbon::PayloadBytes(file.View(), contents.slides.front()))) {
-    return Fail(kExitContainer, show.native() + ": offset " + std::to_string(contents.slides.front().offset) +
-                                    ": slide 1 cannot be decoded, and the picture takes its size from it");
   }
   kvarbon::SdlSoundOutput sound;
   kvarbon::PlayWindow window(file.View(), contents, state, sound, QString::fromLocal8Bit(show.filename().c_str()));

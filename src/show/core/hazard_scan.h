@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "app/core/bytes.h"
-#include "format/core/zel_format.h"
+#include "show/core/zel_format.h"
 
 namespace kvarbon {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "inspect/core/media_length.h"
+#include "show/core/media_length.h"
 
 #include <algorithm>
 #include <array>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "format/core/marker_scan.h"
+#include "show/core/marker_scan.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The marker scan passes over long stretches a block at a time; it must find
-// exactly what a byte-by-byte search finds, wherever a marker stands.
+// The marker scan and the hazard rule. The scan passes over long stretches a
+// block at a time; it must find exactly what a byte-by-byte search finds,
+// wherever a marker stands.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,11 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "format/core/hazard_scan.h"
-#include "format/core/marker_scan.h"
+#include "show/core/hazard_scan.h"
+#include "show/core/marker_scan.h"
+#include "show/core/zel_format.h"
+#include "support/media_samples.h"
 
 namespace kvarbon {
 namespace {
+
+using testing::Wav;
 
 // Every occurrence, overlapping ones included, found the slow way.
 std::vector<MarkerHit> SearchEveryOffset(const std::string& text) {
@@ -108,6 +113,46 @@ TEST(HazardScanner, PiecesCutAnywhereGiveTheWholePayloadsHazards) {
       }
     }
   }
+}
+
+TEST(MarkerScan, FindsTheSeparatorAndEveryTagWithFirstOffsetAndCount) {
+  EXPECT_TRUE(MarkersIn(Wav("plain samples")).empty());
+  const std::vector<MarkerHit> hits = FindMarkers(ToBytes("x-|-|-\\soundvideo"));
+  ASSERT_EQ(hits.size(), 4u);
+  EXPECT_EQ(hits[0].marker, "-|-");
+  EXPECT_EQ(hits[0].first, 1u);
+  EXPECT_EQ(hits[0].count, 2u);  // overlapping occurrences count
+  EXPECT_EQ(hits[1].marker, "sound");
+  EXPECT_EQ(hits[2].marker, "\\sound");
+  EXPECT_EQ(hits[2].first, 6u);
+  EXPECT_EQ(hits[3].marker, "video");
+  EXPECT_EQ(MarkersIn(ToBytes("speeini\\vide")), std::vector<std::string>{"ini"});
+  EXPECT_EQ(MarkersIn(ToBytes("ab\\speed")), (std::vector<std::string>{"speed", "\\speed"}));
+}
+
+// Only what makes a reader that splits by searching go wrong is a hazard.
+TEST(HazardRule, FlagsExactlyWhatMisleadsASearchingReaderInEachSection) {
+  const auto texts = [](std::string_view payload, MediaSection section) {
+    const MediaHazards hazards = FindHazards(AsBytes(payload), section);
+    std::string found;
+    for (const MarkerHit& hit : hazards.markers) found += std::string(hit.marker) + " ";
+    return found + (hazards.endsWithSeparatorStart ? "end" : "");
+  };
+  const std::string_view harmless = "speed\\speed ini\\ini sound -|x -";
+  EXPECT_EQ(texts(harmless, MediaSection::kSound), "");
+  EXPECT_EQ(texts(harmless, MediaSection::kVideo), "");
+  EXPECT_EQ(texts("a\\sound video", MediaSection::kVideo), "");
+  EXPECT_EQ(texts("a\\sound video", MediaSection::kSound), "\\sound video ");
+  EXPECT_EQ(texts("-|-\\video", MediaSection::kVideo), "-|- \\video ");
+  EXPECT_EQ(texts("ends -|", MediaSection::kVideo), "end");
+  EXPECT_EQ(texts("-|", MediaSection::kSound), "end");
+
+  EXPECT_EQ(HazardWarning("snd/a.wav", FindHazards(ToBytes("clean"), MediaSection::kSound)), "");
+  const std::string warning =
+      HazardWarning("pic/\xC0.jpg", FindHazards(ToBytes("..-|-..\\video.-|"), MediaSection::kVideo));
+  EXPECT_NE(warning.find("\"pic/\xC0.jpg\" contains \"-|-\", \"\\video\" and ends in \"-|\""), std::string::npos)
+      << warning;
+  EXPECT_EQ(warning.find('\n'), std::string::npos);
 }
 
 }  // namespace

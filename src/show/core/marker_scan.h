@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/core/bytes.h"
-#include "format/core/zel_format.h"
+#include "show/core/zel_format.h"
 
 namespace kvarbon {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "inspect/core/container_reader.h"
+#include "show/core/container_reader.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -7,8 +7,8 @@
 #include <functional>
 #include <set>
 
-#include "format/core/marker_scan.h"
-#include "format/core/zel_format.h"
+#include "show/core/marker_scan.h"
+#include "show/core/zel_format.h"
 
 namespace kvarbon {
 namespace {
@@ -109,7 +109,11 @@ class Reader {
   }
 
   bool ExpectTag(std::size_t& at, std::string_view tag) {
-    if (!HasText(bytes_, at, tag)) return Fail(at, "the opening tag " + Quoted(tag));
+    if (!HasText(bytes_, at, tag)) {
+      Fail(at, "the opening tag " + Quoted(tag));
+      out_.error->notAContainer = at == 0;
+      return false;
+    }
     at += tag.size();
     return true;
   }
@@ -448,6 +452,10 @@ std::string PayloadName(const MediaPayload& payload) { return NameOf(payload.sec
 
 std::string ContainerError::Describe() const {
   return "offset " + std::to_string(offset) + ": expected " + expected + ", found " + found;
+}
+
+std::string MalformedContainerMessage(const std::filesystem::path& file, const ContainerError& error) {
+  return file.native() + ": malformed container: " + error.Describe();
 }
 
 ContainerContents ReadContainer(ByteView container) {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "export/mapped_file.h"
+#include "show/core/mapped_file.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>

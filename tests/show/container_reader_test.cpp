@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Reading containers back: the worked example, round trips of what the
-// encoder writes, media that contain the markers, and damaged input.
+// The container's layout and reading it back: the worked example, round trips
+// of what the encoder writes, media that contain the markers, and damaged input.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +9,8 @@
 #include "app/core/file_lists.h"
 #include "support/media_samples.h"
 #include "encoding/core/container_output.h"
-#include "inspect/core/container_reader.h"
+#include "show/core/container_reader.h"
+#include "show/core/zel_format.h"
 #include "support/temp_dir.h"
 
 namespace kvarbon {
@@ -64,15 +65,35 @@ void ExpectPayloadsInside(const ContainerContents& contents) {
   }
 }
 
-TEST(ContainerReader, WorkedExampleOfSixtySevenBytes) {
+// The worked example: 50 ms, one sound 52 49 46 46 on frame 2, slides
+// 42 4D 00 FF and 47 49 46 38. The writer's layout makes exactly these bytes
+// (the encoder's output is checked against that layout) and the reader finds
+// every part where it lies.
+TEST(Container, WorkedExampleOfSixtySevenBytesIsJoinedAndReadBack) {
   const Bytes example = HexBytes({
-      0x73, 0x70, 0x65, 0x65, 0x64, 0x35, 0x30, 0x5C, 0x73, 0x70, 0x65, 0x65, 0x64,  // speed 50 \speed
-      0x69, 0x6E, 0x69, 0x32, 0x3D, 0x30, 0x3B, 0x5C, 0x69, 0x6E, 0x69,              // ini 2=0; \ini
-      0x73, 0x6F, 0x75, 0x6E, 0x64, 0x52, 0x49, 0x46, 0x46, 0x2D, 0x7C, 0x2D,        // sound RIFF -|-
-      0x5C, 0x73, 0x6F, 0x75, 0x6E, 0x64, 0x76, 0x69, 0x64, 0x65, 0x6F,              // \sound video
-      0x42, 0x4D, 0x00, 0xFF, 0x2D, 0x7C, 0x2D, 0x47, 0x49, 0x46, 0x38, 0x2D, 0x7C, 0x2D,
-      0x5C, 0x76, 0x69, 0x64, 0x65, 0x6F});  // \video
+      0x73, 0x70, 0x65, 0x65, 0x64,        // speed
+      0x35, 0x30,                          // 50
+      0x5C, 0x73, 0x70, 0x65, 0x65, 0x64,  // \speed
+      0x69, 0x6E, 0x69,                    // ini
+      0x32, 0x3D, 0x30, 0x3B,              // 2=0;
+      0x5C, 0x69, 0x6E, 0x69,              // \ini
+      0x73, 0x6F, 0x75, 0x6E, 0x64,        // sound
+      0x52, 0x49, 0x46, 0x46,              // sound 0
+      0x2D, 0x7C, 0x2D,                    // -|-
+      0x5C, 0x73, 0x6F, 0x75, 0x6E, 0x64,  // \sound
+      0x76, 0x69, 0x64, 0x65, 0x6F,        // video
+      0x42, 0x4D, 0x00, 0xFF,              // frame 1
+      0x2D, 0x7C, 0x2D,                    // -|-
+      0x47, 0x49, 0x46, 0x38,              // frame 2
+      0x2D, 0x7C, 0x2D,                    // -|-
+      0x5C, 0x76, 0x69, 0x64, 0x65, 0x6F,  // \video
+  });
   ASSERT_EQ(example.size(), 67u);
+  EXPECT_EQ(JoinContainer(50, "2=0;", {HexBytes({0x52, 0x49, 0x46, 0x46})},
+                          {HexBytes({0x42, 0x4D, 0x00, 0xFF}), HexBytes({0x47, 0x49, 0x46, 0x38})}),
+            example);
+  EXPECT_EQ(ToBytes(ContainerHead(50, "2=0;")), Bytes(example.begin(), example.begin() + 29));
+
   const ContainerContents contents = ReadContainer(example);
   ASSERT_FALSE(contents.error) << contents.error->Describe();
   EXPECT_TRUE(contents.Clean());
@@ -238,6 +259,13 @@ TEST(ContainerReader, ErrorsNameTheOffsetAndWhatWasExpected) {
     return contents.error ? contents.error->Describe() : std::string();
   };
   EXPECT_EQ(errorOf("RIFF"), "offset 0: expected the opening tag \"speed\", found \"RIFF\" (52 49 46 46)");
+  // Only a file that does not begin with "speed" is not a container at all,
+  // and the companions' line names the file.
+  const ContainerError notAContainer = *ReadContainer(ToBytes("RIFF")).error;
+  EXPECT_TRUE(notAContainer.notAContainer);
+  EXPECT_FALSE(ReadContainer(ToBytes("speed50\\speedsound")).error->notAContainer);
+  EXPECT_EQ(MalformedContainerMessage("dir/x.zel", notAContainer),
+            "dir/x.zel: malformed container: " + notAContainer.Describe());
   EXPECT_EQ(errorOf("speed\\speed"),
             "offset 5: expected the frame interval in decimal digits, found \"\\speed\" (5C 73 70 65 65 64)");
   EXPECT_EQ(errorOf("speed50\\speedini2=0;x\\ini"),

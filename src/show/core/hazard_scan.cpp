@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "format/core/hazard_scan.h"
+#include "show/core/hazard_scan.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "format/core/marker_scan.h"
+#include "show/core/marker_scan.h"
 
 namespace kvarbon {
 

@@ -3,14 +3,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/core/bytes.h"
-#include "format/core/marker_scan.h"
-#include "inspect/core/media_length.h"
+#include "show/core/marker_scan.h"
+#include "show/core/media_length.h"
 
 namespace kvarbon {
 
@@ -53,9 +54,17 @@ struct ContainerError {
   std::size_t offset = 0;
   std::string expected;  // what a container holds there
   std::string found;     // what this one holds there, in short
+  // The bytes do not begin with the opening tag "speed": not a container at
+  // all, rather than one that breaks later.
+  bool notAContainer = false;
   // "offset 20: expected ..., found ..."
   std::string Describe() const;
 };
+
+// The one line zel-inspect, zel-export and zel-play give (after their own
+// name) for a file that could not be read as a container:
+// "FILE: malformed container: offset 20: expected ..., found ...".
+std::string MalformedContainerMessage(const std::filesystem::path& file, const ContainerError& error);
 
 // Something that makes a well-formed container ambiguous or inconsistent.
 struct ContainerProblem {

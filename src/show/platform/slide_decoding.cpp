@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "export/slide_decoding.h"
+#include "show/platform/slide_decoding.h"
 
 #include <QImage>
 #include <algorithm>

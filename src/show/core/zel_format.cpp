@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "format/core/zel_format.h"
+#include "show/core/zel_format.h"
 
-#include "format/core/marker_scan.h"
+#include "show/core/marker_scan.h"
 
 namespace kvarbon {
 
