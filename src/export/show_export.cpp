@@ -5,10 +5,11 @@
 #include <vector>
 
 #include "export/core/export_timeline.h"
+#include "export/resampling.h"
+#include "preview/core/frame_canvas.h"
 #include "show/platform/playable_show.h"
 #include "show/platform/slide_decoding.h"
-#include "export/sound_loading.h"
-#include "preview/core/frame_canvas.h"
+#include "sound/platform/wav_sound.h"
 
 namespace kvarbon {
 namespace {
@@ -38,13 +39,13 @@ Track PlanTrack(ByteView container, const ContainerContents& contents,
   std::vector<std::int64_t> lengths(contents.sounds.size());
   for (std::size_t s = 0; s < contents.sounds.size(); ++s) {
     if (!used[s]) continue;
-    const std::optional<PcmSound> sound = LoadSound(PayloadBytes(container, contents.sounds[s]));
+    const std::optional<WavSound> sound = WavSound::Load(PayloadBytes(container, contents.sounds[s]));
     if (!sound) {
       Warn(hooks, "offset " + std::to_string(contents.sounds[s].offset) + ": " + PayloadName(contents.sounds[s]) +
                       ": not a WAV encoding that can be played; its frames are silent");
       continue;
     }
-    track.sounds[s] = Resample(*sound, kTrackRate, kTrackChannels);
+    track.sounds[s] = Resample(ToPcmSound(sound->Frames()), kTrackRate, kTrackChannels);
     lengths[s] = static_cast<std::int64_t>(track.sounds[s].size() / kTrackChannels);
   }
   track.spans = PlanSounds(frameInterval, frameSounds, lengths, kTrackRate);

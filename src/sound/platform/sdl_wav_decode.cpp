@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/platform/sdl_wav_decode.h"
+#include "sound/platform/sdl_wav_decode.h"
 
 #include <SDL.h>
 

@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "export/sound_loading.h"
+#include "export/resampling.h"
 
 #include <algorithm>
 
-#include "app/core/wav_image.h"
-#include "app/platform/sdl_wav_decode.h"
 #include "export/ffmpeg_handles.h"
 
 extern "C" {
@@ -14,13 +12,6 @@ extern "C" {
 }
 
 namespace kvarbon {
-
-std::optional<PcmSound> LoadSound(ByteView wavImage) {
-  if (const std::optional<WavImage> wav = ParseWavImage(wavImage)) return ToPcmSound(*wav);
-  // IMA ADPCM, MS ADPCM, A-law and µ-law, decoded as the sound output decodes them.
-  if (const std::optional<DecodedWav> decoded = DecodeCompressedWav(wavImage)) return ToPcmSound(decoded->View());
-  return std::nullopt;
-}
 
 std::vector<float> Resample(const PcmSound& sound, int rate, int channels) {
   const auto inFrames = static_cast<std::int64_t>(sound.FrameCount());

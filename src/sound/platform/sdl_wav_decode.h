@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "app/core/bytes.h"
-#include "app/core/wav_image.h"
+#include "sound/core/wav_image.h"
 
 namespace kvarbon {
 

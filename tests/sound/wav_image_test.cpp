@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/core/wav_image.h"
+#include "sound/core/wav_image.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "export/core/pcm_sound.h"
+#include "sound/core/pcm_sound.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -41,19 +42,24 @@ float Sample(WavSampleFormat format, const std::byte* at) {
 
 }  // namespace
 
+std::size_t ReadFloatFrames(const WavImage& wav, std::size_t from, std::span<float> out) {
+  if (wav.channels == 0 || from >= wav.FrameCount()) return 0;
+  const std::size_t frames = std::min(out.size() / wav.channels, wav.FrameCount() - from);
+  const std::size_t width = BytesPerSample(wav.format);
+  auto to = out.begin();
+  for (std::size_t frame = from; frame < from + frames; ++frame) {
+    const std::byte* at = wav.samples.data() + frame * wav.blockAlign;
+    for (unsigned channel = 0; channel < wav.channels; ++channel) *to++ = Sample(wav.format, at + channel * width);
+  }
+  return frames;
+}
+
 PcmSound ToPcmSound(const WavImage& wav) {
   PcmSound sound;
   sound.sampleRate = wav.sampleRate;
   sound.channels = wav.channels;
-  const std::size_t width = BytesPerSample(wav.format);
-  const std::size_t frames = wav.FrameCount();
-  sound.samples.reserve(frames * wav.channels);
-  for (std::size_t frame = 0; frame < frames; ++frame) {
-    const std::byte* at = wav.samples.data() + frame * wav.blockAlign;
-    for (unsigned channel = 0; channel < wav.channels; ++channel) {
-      sound.samples.push_back(Sample(wav.format, at + channel * width));
-    }
-  }
+  sound.samples.resize(wav.FrameCount() * wav.channels);
+  ReadFloatFrames(wav, 0, sound.samples);
   return sound;
 }
 
