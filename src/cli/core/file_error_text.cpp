@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/core/file_error_text.h"
+#include "cli/core/file_error_text.h"
 
 namespace kvarbon {
 
