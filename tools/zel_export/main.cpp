@@ -13,7 +13,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "app/core/temporary_file.h"
 #include "cli/core/program.h"
