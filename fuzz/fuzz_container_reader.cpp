@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "format/core/zel_format.h"
-#include "inspect/core/container_reader.h"
-#include "format/core/marker_scan.h"
+#include "show/core/zel_format.h"
+#include "show/core/container_reader.h"
+#include "show/core/marker_scan.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 
 #include "app/core/file_io.h"
 #include "app/core/file_lists.h"
-#include "format/core/zel_format.h"
+#include "show/core/zel_format.h"
 #include "support/compressed_wav.h"
 #include "support/media_samples.h"
 

@@ -21,7 +21,7 @@
 #include "app/core/file_io.h"
 #include "export/core/export_timeline.h"
 #include "export/decoded_media.h"
-#include "export/sound_loading.h"
+#include "export/resampling.h"
 #include "zel_tools/generated_show.h"
 
 namespace {

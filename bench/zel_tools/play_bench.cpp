@@ -21,7 +21,7 @@
 #include "app/core/file_io.h"
 #include "app/platform/sdl_sound_output.h"
 #include "play/core/play_state.h"
-#include "export/mapped_file.h"
+#include "show/core/mapped_file.h"
 #include "play/play_window.h"
 #include "zel_tools/generated_show.h"
 

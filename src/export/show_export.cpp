@@ -5,9 +5,11 @@
 #include <vector>
 
 #include "export/core/export_timeline.h"
-#include "export/slide_decoding.h"
-#include "export/sound_loading.h"
+#include "export/resampling.h"
 #include "preview/core/frame_canvas.h"
+#include "show/platform/playable_show.h"
+#include "show/platform/slide_decoding.h"
+#include "sound/platform/wav_sound.h"
 
 namespace kvarbon {
 namespace {
@@ -37,13 +39,13 @@ Track PlanTrack(ByteView container, const ContainerContents& contents,
   std::vector<std::int64_t> lengths(contents.sounds.size());
   for (std::size_t s = 0; s < contents.sounds.size(); ++s) {
     if (!used[s]) continue;
-    const std::optional<PcmSound> sound = LoadSound(PayloadBytes(container, contents.sounds[s]));
+    const std::optional<WavSound> sound = WavSound::Load(PayloadBytes(container, contents.sounds[s]));
     if (!sound) {
       Warn(hooks, "offset " + std::to_string(contents.sounds[s].offset) + ": " + PayloadName(contents.sounds[s]) +
                       ": not a WAV encoding that can be played; its frames are silent");
       continue;
     }
-    track.sounds[s] = Resample(*sound, kTrackRate, kTrackChannels);
+    track.sounds[s] = Resample(ToPcmSound(sound->Frames()), kTrackRate, kTrackChannels);
     lengths[s] = static_cast<std::int64_t>(track.sounds[s].size() / kTrackChannels);
   }
   track.spans = PlanSounds(frameInterval, frameSounds, lengths, kTrackRate);
@@ -74,20 +76,10 @@ ReadySlide PrepareSlide(ByteView file, bool fit, int canvasWidth, int canvasHeig
 
 bool ExportShow(ByteView container, const ContainerContents& contents, const ExportOptions& options,
                 const std::filesystem::path& file, const ExportHooks& hooks) {
-  if (!contents.frameInterval || *contents.frameInterval <= 0) {
-    throw ShowError("offset " + std::to_string(contents.speedOffset) + ": the frame interval \"" + contents.speedText +
-                    "\" is not a playable number of milliseconds");
-  }
+  const SlidePicture first = PlayableFirstSlide(container, contents, "the video");
   const int interval = *contents.frameInterval;
   const std::size_t frameCount = contents.slides.size();
-  if (frameCount == 0) throw ShowError("the container holds no slides");
-
-  const std::optional<SlidePicture> first = DecodeSlidePicture(PayloadBytes(container, contents.slides.front()));
-  if (!first || first->Empty()) {
-    throw ShowError("offset " + std::to_string(contents.slides.front().offset) +
-                    ": slide 1 cannot be decoded, and the video takes its size from it");
-  }
-  FrameCanvas canvas(EvenUp(first->width), EvenUp(first->height));
+  FrameCanvas canvas(EvenUp(first.width), EvenUp(first.height));
 
   const std::vector<std::optional<std::size_t>> frameSounds =
       FrameSounds(contents.entries, frameCount, contents.sounds.size());

@@ -5,12 +5,12 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
-#include <stdexcept>
 #include <string>
 
 #include "app/core/bytes.h"
 #include "export/media_writer.h"
-#include "inspect/core/container_reader.h"
+#include "show/core/container_reader.h"
+#include "show/core/playability.h"
 
 namespace kvarbon {
 
@@ -19,13 +19,6 @@ struct ExportOptions {
   bool fit = false;          // scale each slide to fit, centred on black
   std::optional<int> width;  // scale the result to width x height
   std::optional<int> height;
-};
-
-// A show that cannot be exported as it stands (no usable frame interval, a
-// first slide that cannot be decoded).
-class ShowError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
 };
 
 struct ExportHooks {

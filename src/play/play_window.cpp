@@ -8,7 +8,7 @@
 #include <algorithm>
 
 #include "export/core/export_timeline.h"
-#include "export/slide_decoding.h"
+#include "show/platform/slide_decoding.h"
 #include "preview/core/frame_sound.h"
 
 namespace kvarbon {

@@ -11,7 +11,7 @@
 
 #include "app/core/shared_state.h"
 #include "app/core/sound_output.h"
-#include "inspect/core/container_reader.h"
+#include "show/core/container_reader.h"
 #include "preview/core/frame_canvas.h"
 #include "preview/core/transport.h"
 #include "slides/core/slide_picture.h"

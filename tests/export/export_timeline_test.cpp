@@ -1,15 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The timing of an exported show: frame times, which sound is heard when, the
-// end of the video; and the sound samples a WAV image decodes to.
+// end of the video.
 
 #include "export/core/export_timeline.h"
 
 #include <gtest/gtest.h>
 
-#include "export/core/pcm_sound.h"
-#include "export/sound_loading.h"
-#include "support/compressed_wav.h"
-#include "support/media_samples.h"
 
 namespace kvarbon {
 namespace {
@@ -83,35 +79,6 @@ TEST(ExportTimeline, FitKeepsTheAspectAndCentres) {
   EXPECT_EQ(tall.height, 480);
   EXPECT_EQ(EvenUp(63), 64);
   EXPECT_EQ(EvenUp(64), 64);
-}
-
-TEST(ExportSounds, EverySampleEncodingDecodesToTheSameScale) {
-  using testing::FormattedWav;
-  const auto decode = [](const Bytes& image) { return ToPcmSound(*ParseWavImage(image)); };
-  const PcmSound u8 = decode(FormattedWav(1, 1, 8, ToBytes(std::string_view("\x80\xC0\x00", 3))));
-  EXPECT_EQ(u8.samples, (std::vector<float>{0.0f, 0.5f, -1.0f}));
-  const PcmSound s16 = decode(FormattedWav(1, 2, 16, ToBytes(std::string_view("\x00\x40\x00\x80", 4)), false, 8000));
-  EXPECT_EQ(s16.channels, 2u);
-  EXPECT_EQ(s16.sampleRate, 8000u);
-  EXPECT_EQ(s16.samples, (std::vector<float>{0.5f, -1.0f}));
-  const PcmSound s24 = decode(FormattedWav(1, 1, 24, ToBytes(std::string_view("\x00\x00\xC0", 3))));
-  EXPECT_EQ(s24.samples, (std::vector<float>{-0.5f}));
-  const PcmSound f32 = decode(FormattedWav(3, 1, 32, ToBytes(std::string_view("\x00\x00\x40\x3F", 4)), true));
-  EXPECT_EQ(f32.samples, (std::vector<float>{0.75f}));
-}
-
-TEST(ExportSounds, CompressedEncodingsAreDecodedAsTheSoundOutputDecodesThem) {
-  std::vector<int> tone;
-  for (int i = 0; i < 17; ++i) tone.push_back(i % 2 == 0 ? 8000 : -8000);
-  const std::vector<int> even(tone.begin(), tone.end() - 1);
-  for (const Bytes& wav :
-       {testing::LawWav(6, even), testing::LawWav(7, even), testing::ImaAdpcmWav(tone), testing::MsAdpcmWav(even)}) {
-    const std::optional<PcmSound> sound = LoadSound(wav);
-    ASSERT_TRUE(sound);
-    EXPECT_EQ(sound->channels, 1u);
-    EXPECT_GE(sound->FrameCount(), even.size());
-  }
-  EXPECT_FALSE(LoadSound(ToBytes("RIFFxxxxWAVE")));
 }
 
 }  // namespace

@@ -18,7 +18,7 @@
 #include <thread>
 
 #include "export/decoded_media.h"
-#include "export/sound_loading.h"
+#include "export/resampling.h"
 #include "support/images.h"
 #include "support/media_samples.h"
 #include "support/run_program.h"

@@ -4,35 +4,30 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <exception>
 #include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "app/core/file_error.h"
-#include "app/core/program_version.h"
 #include "app/core/temporary_file.h"
+#include "cli/core/program.h"
 #include "export/ffmpeg_handles.h"
-#include "app/core/file_error_text.h"
-#include "export/mapped_file.h"
 #include "export/show_export.h"
-#include "inspect/core/container_reader.h"
+#include "show/core/container_reader.h"
+#include "show/core/mapped_file.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using kvarbon::ContainerContents;
-
-constexpr int kExitOk = 0;
-constexpr int kExitContainer = 1;  // the container is malformed or cannot be played
-constexpr int kExitTrouble = 2;    // usage error, or a file that cannot be read or written
+using kvarbon::kExitContainer;
+using kvarbon::kExitOk;
+using kvarbon::kExitTrouble;
 
 constexpr std::string_view kUsage = "Usage: zel-export [--size WxH] [--fit] [--quiet] SHOW.zel OUT\n";
 
@@ -63,15 +58,6 @@ constexpr std::string_view kHelp =
     "or cannot be played; 2 for a usage error or a file that cannot be read or\n"
     "written.\n";
 
-struct Options {
-  bool help = false;
-  bool version = false;
-  bool quiet = false;
-  kvarbon::ExportOptions export_;
-  fs::path show;
-  fs::path out;
-};
-
 // "1280x720" as two even positive numbers.
 bool ParseSize(std::string_view text, int& width, int& height) {
   const std::size_t x = text.find('x');
@@ -86,60 +72,48 @@ bool ParseSize(std::string_view text, int& width, int& height) {
   return number(text.substr(0, x), width) && number(text.substr(x + 1), height);
 }
 
-std::optional<Options> ParseArguments(const std::vector<std::string>& args, std::string& error) {
+std::string CheckSize(std::string_view value) {
+  int width = 0;
+  int height = 0;
+  if (ParseSize(value, width, height)) return {};
+  return "--size \"" + std::string(value) + "\": expected WxH with even numbers, such as 1280x720";
+}
+
+constexpr std::array kOptions = {
+    kvarbon::OptionSpec{.name = "--size", .value = "a size such as 1280x720", .check = CheckSize},
+    kvarbon::OptionSpec{.name = "--fit"},
+    kvarbon::OptionSpec{.name = "--quiet", .alias = "-q"},
+};
+
+// What the command line asks to export, and how.
+struct Options {
+  bool quiet = false;
+  kvarbon::ExportOptions export_;
+  fs::path show;
+  fs::path out;
+};
+
+Options ReadOptions(const kvarbon::Arguments& arguments) {
+  if (arguments.operands.size() != 2) {
+    throw kvarbon::UsageError(arguments.operands.size() < 2 ? "expected a show and an output file"
+                                                            : "too many files given");
+  }
   Options options;
-  std::vector<std::string> operands;
-  bool optionsEnded = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-      operands.push_back(arg);
-    } else if (arg == "--") {
-      optionsEnded = true;
-    } else if (arg == "-h" || arg == "--help") {
-      options.help = true;
-      return options;
-    } else if (arg == "--version") {
-      options.version = true;
-      return options;
-    } else if (arg == "--quiet" || arg == "-q") {
-      options.quiet = true;
-    } else if (arg == "--fit") {
-      options.export_.fit = true;
-    } else if (arg == "--size" || arg.starts_with("--size=")) {
-      std::string value;
-      if (arg == "--size") {
-        if (i + 1 == args.size()) {
-          error = "--size needs a size such as 1280x720";
-          return std::nullopt;
-        }
-        value = args[++i];
-      } else {
-        value = arg.substr(std::string_view("--size=").size());
-      }
-      int width = 0;
-      int height = 0;
-      if (!ParseSize(value, width, height)) {
-        error = "--size \"" + value + "\": expected WxH with even numbers, such as 1280x720";
-        return std::nullopt;
-      }
-      options.export_.width = width;
-      options.export_.height = height;
-    } else {
-      error = "unknown option \"" + arg + "\"";
-      return std::nullopt;
-    }
+  options.quiet = arguments.Has("--quiet");
+  options.export_.fit = arguments.Has("--fit");
+  if (const std::optional<std::string> size = arguments.Value("--size")) {
+    int width = 0;
+    int height = 0;
+    ParseSize(*size, width, height);
+    options.export_.width = width;
+    options.export_.height = height;
   }
-  if (operands.size() != 2) {
-    error = operands.size() < 2 ? "expected a show and an output file" : "too many files given";
-    return std::nullopt;
-  }
-  options.show = operands[0];
-  options.out = operands[1];
+  options.show = arguments.operands[0];
+  options.out = arguments.operands[1];
   const std::optional<kvarbon::OutputKind> kind = kvarbon::OutputKindOf(options.out);
   if (!kind) {
-    error = "\"" + options.out.native() + "\": the output must end in .mp4 (H.264 + AAC) or .webm (VP9 + Opus)";
-    return std::nullopt;
+    throw kvarbon::UsageError("\"" + options.out.native() +
+                              "\": the output must end in .mp4 (H.264 + AAC) or .webm (VP9 + Opus)");
   }
   options.export_.kind = *kind;
   return options;
@@ -219,14 +193,14 @@ void WarnAboutProblems(const fs::path& show, const ContainerContents& contents) 
   }
 }
 
-int Run(const Options& options) {
+int Run(const kvarbon::Arguments& arguments) {
+  const Options options = ReadOptions(arguments);
+  av_log_set_level(AV_LOG_ERROR);
   const kvarbon::MappedFile file(options.show);
   const kvarbon::ByteView bytes = file.View();
   const ContainerContents contents = kvarbon::ReadContainer(bytes);
   if (contents.error) {
-    std::cerr << "zel-export: " << options.show.native() << ": malformed container: " << contents.error->Describe()
-              << "\n";
-    return kExitContainer;
+    throw kvarbon::CommandFailure(kExitContainer, kvarbon::MalformedContainerMessage(options.show, *contents.error));
   }
   WarnAboutProblems(options.show, contents);
 
@@ -250,12 +224,10 @@ int Run(const Options& options) {
     }
   } catch (const kvarbon::ShowError& error) {
     output.Discard();
-    std::cerr << "zel-export: " << options.show.native() << ": " << error.what() << "\n";
-    return kExitContainer;
+    throw kvarbon::CommandFailure(kExitContainer, options.show.native() + ": " + error.what());
   } catch (const kvarbon::MediaError& error) {
     output.Discard();
-    std::cerr << "zel-export: \"" << options.out.native() << "\": " << error.what() << "\n";
-    return kExitTrouble;
+    throw kvarbon::CommandFailure(kExitTrouble, "\"" + options.out.native() + "\": " + error.what());
   }
   output.Commit();
   progress.End();
@@ -266,28 +238,6 @@ int Run(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  std::string usageError;
-  const std::optional<Options> options = ParseArguments(args, usageError);
-  if (!options) {
-    std::cerr << "zel-export: " << usageError << "\n" << kUsage << "Try 'zel-export --help' for more.\n";
-    return kExitTrouble;
-  }
-  if (options->help) {
-    std::cout << kUsage << kHelp;
-    return kExitOk;
-  }
-  if (options->version) {
-    std::cout << "zel-export " << kvarbon::ProgramVersion() << "\n";
-    return kExitOk;
-  }
-  av_log_set_level(AV_LOG_ERROR);
-  try {
-    return Run(*options);
-  } catch (const kvarbon::FileError& error) {
-    std::cerr << "zel-export: " << kvarbon::DescribeInEnglish(error) << "\n";
-  } catch (const std::exception& error) {
-    std::cerr << "zel-export: " << error.what() << "\n";
-  }
-  return kExitTrouble;
+  return kvarbon::RunProgram({.name = "zel-export", .usage = kUsage, .help = kHelp, .options = kOptions}, argc,
+                             argv, Run);
 }

@@ -2,8 +2,7 @@
 // zel-inspect: reads a ZEL container (such as Dest.zel) and reports what it
 // holds, checks it for ambiguity, or writes its media payloads out as files.
 
-#include <cstdio>
-#include <exception>
+#include <array>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -13,20 +12,17 @@
 #include <vector>
 
 #include "app/core/file_error.h"
-#include "app/core/file_error_text.h"
 #include "app/core/file_io.h"
-#include "app/core/program_version.h"
-#include "inspect/core/container_reader.h"
+#include "cli/core/program.h"
+#include "show/core/container_reader.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using kvarbon::ContainerContents;
+using kvarbon::kExitContainer;
+using kvarbon::kExitOk;
 using kvarbon::MediaPayload;
-
-constexpr int kExitOk = 0;
-constexpr int kExitContainer = 1;  // malformed, (with --check) ambiguous, (with --extract) a guessed split
-constexpr int kExitTrouble = 2;    // usage error, or a file that cannot be read or written
 
 constexpr std::string_view kUsage =
     "Usage: zel-inspect [--check] FILE\n"
@@ -64,73 +60,12 @@ constexpr std::string_view kHelp =
     "writing every file); 2 for a usage error or a file that cannot be read or\n"
     "written.\n";
 
-struct Options {
-  enum class Mode { kReport, kCheck, kExtract, kHelp, kVersion } mode = Mode::kReport;
-  fs::path file;
-  fs::path extractDir;
-};
+std::string NeedsADirectory(std::string_view dir) { return dir.empty() ? "--extract needs a directory" : ""; }
 
-// The options, or a message saying what is wrong with them.
-std::optional<Options> ParseArguments(const std::vector<std::string>& args, std::string& error) {
-  Options options;
-  std::vector<std::string> operands;
-  std::optional<std::string> extractDir;
-  bool check = false;
-  bool optionsEnded = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-      operands.push_back(arg);
-    } else if (arg == "--") {
-      optionsEnded = true;
-    } else if (arg == "-h" || arg == "--help") {
-      options.mode = Options::Mode::kHelp;
-      return options;
-    } else if (arg == "--version") {
-      options.mode = Options::Mode::kVersion;
-      return options;
-    } else if (arg == "--check") {
-      check = true;
-    } else if (arg == "--extract" || arg.starts_with("--extract=")) {
-      if (extractDir) {
-        error = "--extract given twice";
-        return std::nullopt;
-      }
-      if (arg == "--extract") {
-        if (i + 1 == args.size()) {
-          error = "--extract needs a directory";
-          return std::nullopt;
-        }
-        extractDir = args[++i];
-      } else {
-        extractDir = arg.substr(std::string_view("--extract=").size());
-      }
-      if (extractDir->empty()) {
-        error = "--extract needs a directory";
-        return std::nullopt;
-      }
-    } else {
-      error = "unknown option \"" + arg + "\"";
-      return std::nullopt;
-    }
-  }
-  if (check && extractDir) {
-    error = "--check and --extract cannot be combined";
-    return std::nullopt;
-  }
-  if (operands.size() != 1) {
-    error = operands.empty() ? "no container file given" : "more than one container file given";
-    return std::nullopt;
-  }
-  options.file = operands.front();
-  if (extractDir) {
-    options.mode = Options::Mode::kExtract;
-    options.extractDir = *extractDir;
-  } else if (check) {
-    options.mode = Options::Mode::kCheck;
-  }
-  return options;
-}
+constexpr std::array kOptions = {
+    kvarbon::OptionSpec{.name = "--check"},
+    kvarbon::OptionSpec{.name = "--extract", .value = "a directory", .once = true, .check = NeedsADirectory},
+};
 
 std::string PadRight(std::string text, std::size_t width) {
   if (text.size() < width) text.append(width - text.size(), ' ');
@@ -189,94 +124,60 @@ void PrintReport(const fs::path& file, const ContainerContents& contents) {
   for (const kvarbon::ContainerProblem& problem : contents.problems) PrintProblem(std::cout, "  ", problem);
 }
 
-void PrintError(const fs::path& file, const kvarbon::ContainerError& error) {
-  std::cerr << "zel-inspect: " << file.native() << ": malformed container: " << error.Describe() << "\n";
-}
-
-int Extract(const Options& options, kvarbon::ByteView bytes, const ContainerContents& contents) {
+int Extract(const fs::path& file, const fs::path& dir, kvarbon::ByteView bytes, const ContainerContents& contents) {
   std::error_code failure;
-  fs::create_directories(options.extractDir, failure);
-  if (failure) {
-    throw kvarbon::FileError(kvarbon::FileAction::kCreateFolder, options.extractDir, failure.value());
-  }
+  fs::create_directories(dir, failure);
+  if (failure) throw kvarbon::FileError(kvarbon::FileAction::kCreateFolder, dir, failure.value());
   // Files split where the container leaves the split open: each may hold
   // too much or too little, and its number may be off.
   std::vector<fs::path> guessed;
   for (const std::vector<MediaPayload>* section : {&contents.sounds, &contents.slides}) {
     for (const MediaPayload& payload : *section) {
       const std::string prefix = payload.section == kvarbon::PayloadSection::kSound ? "sound-" : "slide-";
-      const fs::path path = options.extractDir / (prefix + std::to_string(payload.number) + "." +
-                                                  std::string(kvarbon::FormatExtension(payload.format)));
+      const fs::path path =
+          dir / (prefix + std::to_string(payload.number) + "." + std::string(kvarbon::FormatExtension(payload.format)));
       kvarbon::WriteWholeFile(path, kvarbon::PayloadBytes(bytes, payload));
       std::cout << path.native() << ": " << Plural(payload.size, "byte", "bytes") << "\n";
       if (!payload.certain) guessed.push_back(path);
     }
   }
   for (const kvarbon::ContainerProblem& problem : contents.problems) {
-    PrintProblem(std::cerr, "zel-inspect: warning: " + options.file.native() + ": ", problem);
+    PrintProblem(std::cerr, "zel-inspect: warning: " + file.native() + ": ", problem);
   }
   for (const fs::path& path : guessed) {
-    std::cerr << "zel-inspect: " << path.native() << ": its bounds in " << options.file.native()
+    std::cerr << "zel-inspect: " << path.native() << ": its bounds in " << file.native()
               << " are not sure: it may hold too much or too little\n";
   }
   return guessed.empty() ? kExitOk : kExitContainer;
 }
 
-int Run(const Options& options) {
-  const kvarbon::Bytes bytes = kvarbon::ReadWholeFile(options.file);
-  const ContainerContents contents = kvarbon::ReadContainer(bytes);
-  switch (options.mode) {
-    case Options::Mode::kReport:
-      PrintReport(options.file, contents);
-      if (contents.error) PrintError(options.file, *contents.error);
-      return contents.error ? kExitContainer : kExitOk;
-    case Options::Mode::kCheck:
-      if (contents.error) {
-        PrintError(options.file, *contents.error);
-        return kExitContainer;
-      }
-      for (const kvarbon::ContainerProblem& problem : contents.problems) {
-        PrintProblem(std::cout, options.file.native() + ": ", problem);
-      }
-      if (contents.problems.empty()) std::cout << options.file.native() << ": no problems found\n";
-      return contents.problems.empty() ? kExitOk : kExitContainer;
-    case Options::Mode::kExtract:
-      if (contents.error) {
-        PrintError(options.file, *contents.error);
-        return kExitContainer;
-      }
-      return Extract(options, bytes, contents);
-    case Options::Mode::kHelp:
-    case Options::Mode::kVersion:
-      break;
+int Run(const kvarbon::Arguments& arguments) {
+  const bool check = arguments.Has("--check");
+  const std::optional<std::string> extractDir = arguments.Value("--extract");
+  if (check && extractDir) throw kvarbon::UsageError("--check and --extract cannot be combined");
+  if (arguments.operands.size() != 1) {
+    throw kvarbon::UsageError(arguments.operands.empty() ? "no container file given"
+                                                         : "more than one container file given");
   }
-  return kExitOk;
+  const fs::path file = arguments.operands.front();
+  const kvarbon::Bytes bytes = kvarbon::ReadWholeFile(file);
+  const ContainerContents contents = kvarbon::ReadContainer(bytes);
+  if (!check && !extractDir) PrintReport(file, contents);
+  if (contents.error) {
+    throw kvarbon::CommandFailure(kExitContainer, kvarbon::MalformedContainerMessage(file, *contents.error));
+  }
+  if (extractDir) return Extract(file, *extractDir, bytes, contents);
+  if (!check) return kExitOk;
+  for (const kvarbon::ContainerProblem& problem : contents.problems) {
+    PrintProblem(std::cout, file.native() + ": ", problem);
+  }
+  if (contents.problems.empty()) std::cout << file.native() << ": no problems found\n";
+  return contents.problems.empty() ? kExitOk : kExitContainer;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  std::string usageError;
-  const std::optional<Options> options = ParseArguments(args, usageError);
-  if (!options) {
-    std::cerr << "zel-inspect: " << usageError << "\n" << kUsage << "Try 'zel-inspect --help' for more.\n";
-    return kExitTrouble;
-  }
-  if (options->mode == Options::Mode::kHelp) {
-    std::cout << kUsage << kHelp;
-    return kExitOk;
-  }
-  if (options->mode == Options::Mode::kVersion) {
-    std::cout << "zel-inspect " << kvarbon::ProgramVersion() << "\n";
-    return kExitOk;
-  }
-  try {
-    return Run(*options);
-  } catch (const kvarbon::FileError& error) {
-    std::cerr << "zel-inspect: " << kvarbon::DescribeInEnglish(error) << "\n";
-  } catch (const std::exception& error) {
-    std::cerr << "zel-inspect: " << error.what() << "\n";
-  }
-  return kExitTrouble;
+  return kvarbon::RunProgram({.name = "zel-inspect", .usage = kUsage, .help = kHelp, .options = kOptions}, argc,
+                             argv, Run);
 }

@@ -3,30 +3,24 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <cstdio>
-#include <exception>
 #include <filesystem>
-#include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "app/core/file_error.h"
-#include "app/core/program_version.h"
 #include "app/platform/sdl_sound_output.h"
-#include "app/core/file_error_text.h"
-#include "export/slide_decoding.h"
-#include "inspect/core/container_reader.h"
+#include "cli/core/program.h"
 #include "play/core/play_state.h"
-#include "export/mapped_file.h"
 #include "play/play_window.h"
+#include "show/core/container_reader.h"
+#include "show/core/mapped_file.h"
+#include "show/platform/playable_show.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr int kExitOk = 0;
-constexpr int kExitContainer = 1;  // the container is malformed or cannot be played
-constexpr int kExitTrouble = 2;    // usage error, or a file that cannot be read
+using kvarbon::kExitContainer;
+using kvarbon::kExitOk;
 
 constexpr std::string_view kUsage = "Usage: zel-play SHOW.zel\n";
 
@@ -51,30 +45,27 @@ constexpr std::string_view kHelp =
     "Exit status: 0 when the window was closed; 1 when the container is malformed\n"
     "or cannot be played; 2 for a usage error or a file that cannot be read.\n";
 
-// Says what went wrong on standard error and, since the player is often
-// started from a file manager, in a message box too where one can be seen.
-int Fail(int status, const std::string& text) {
-  std::cerr << "zel-play: " << text << "\n";
-  if (QGuiApplication::platformName() != QStringLiteral("offscreen")) {
-    QMessageBox::critical(nullptr, QStringLiteral("zel-play"), QString::fromStdString(text));
-  }
-  return status;
+// Since the player is often started from a file manager, what went wrong is
+// shown in a message box too where one can be seen.
+void ShowInBox(const std::string& text) {
+  if (QCoreApplication::instance() == nullptr || QGuiApplication::platformName() == QStringLiteral("offscreen")) return;
+  QMessageBox::critical(nullptr, QStringLiteral("zel-play"), QString::fromStdString(text));
 }
 
 int Play(const fs::path& show) {
   const kvarbon::MappedFile file(show);
   const kvarbon::ContainerContents contents = kvarbon::ReadContainer(file.View());
   if (contents.error) {
-    return Fail(kExitContainer, show.native() + ": malformed container: " + contents.error->Describe());
+    throw kvarbon::CommandFailure(kExitContainer, kvarbon::MalformedContainerMessage(show, *contents.error));
+  }
+  try {
+    kvarbon::PlayableFirstSlide(file.View(), contents, "the picture");
+  } catch (const kvarbon::ShowError& error) {
+    throw kvarbon::CommandFailure(kExitContainer, show.native() + ": " + error.what());
   }
   kvarbon::SharedState state;
   if (const std::optional<std::string> problem = kvarbon::FillSharedState(file.View(), contents, state)) {
-    return Fail(kExitContainer, show.native() + ": " + *problem);
-  }
-  if (contents.slides.empty()) return Fail(kExitContainer, show.native() + ": the container holds no slides");
-  if (!kvarbon::DecodeSlidePicture(kvarbon::PayloadBytes(file.View(), contents.slides.front()))) {
-    return Fail(kExitContainer, show.native() + ": offset " + std::to_string(contents.slides.front().offset) +
-                                    ": slide 1 cannot be decoded, and the picture takes its size from it");
+    throw kvarbon::CommandFailure(kExitContainer, show.native() + ": " + *problem);
   }
   kvarbon::SdlSoundOutput sound;
   kvarbon::PlayWindow window(file.View(), contents, state, sound, QString::fromLocal8Bit(show.filename().c_str()));
@@ -87,33 +78,15 @@ int Play(const fs::path& show) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> operands;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (arg == "-h" || arg == "--help") {
-      std::cout << kUsage << kHelp;
-      return kExitOk;
+  // Made once the command line is sound, so that --help needs no display; it
+  // outlives the run, so that an error can still be shown in a box.
+  std::optional<QApplication> app;
+  const kvarbon::ProgramSpec program{.name = "zel-play", .usage = kUsage, .help = kHelp, .alsoReport = ShowInBox};
+  return kvarbon::RunProgram(program, argc, argv, [&](const kvarbon::Arguments& arguments) {
+    if (arguments.operands.size() != 1) {
+      throw kvarbon::UsageError(arguments.operands.empty() ? "no show given" : "more than one show given");
     }
-    if (arg == "--version") {
-      std::cout << "zel-play " << kvarbon::ProgramVersion() << "\n";
-      return kExitOk;
-    }
-    if (arg.size() > 1 && arg[0] == '-' && arg != "--") {
-      std::cerr << "zel-play: unknown option \"" << arg << "\"\n" << kUsage;
-      return kExitTrouble;
-    }
-    if (arg != "--") operands.emplace_back(arg);
-  }
-  if (operands.size() != 1) {
-    std::cerr << "zel-play: " << (operands.empty() ? "no show given" : "more than one show given") << "\n" << kUsage;
-    return kExitTrouble;
-  }
-  QApplication app(argc, argv);
-  try {
-    return Play(operands.front());
-  } catch (const kvarbon::FileError& error) {
-    return Fail(kExitTrouble, kvarbon::DescribeInEnglish(error));
-  } catch (const std::exception& error) {
-    return Fail(kExitTrouble, error.what());
-  }
+    app.emplace(argc, argv);
+    return Play(arguments.operands.front());
+  });
 }

@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "app/platform/sdl_voice.h"
-#include "app/platform/sdl_wav_decode.h"
+#include "sound/platform/wav_sound.h"
 
 namespace kvarbon {
 namespace {
@@ -31,9 +31,9 @@ struct SdlSoundOutput::Impl {
   SDL_AudioDeviceID device = 0;
   SDL_AudioSpec spec{};
   // Compressed sounds decoded so far, by the address and size of their image;
-  // empty for one that could not be decoded, so it is not tried again. Never
+  // empty for one that could not be loaded, so it is not tried again. Never
   // shrinks while the device is open: the voice may be reading an entry.
-  std::map<std::pair<const std::byte*, std::size_t>, std::optional<DecodedWav>> decoded;
+  std::map<std::pair<const std::byte*, std::size_t>, std::optional<WavSound>> decoded;
   // Touched by the audio callback; replaced on the GUI thread only while the
   // device is locked.
   std::unique_ptr<SdlVoice> voice;
@@ -81,13 +81,16 @@ struct SdlSoundOutput::Impl {
   }
 
   // A voice for `image`: PCM and float where it lies, the other encodings
-  // from their decoded samples. Null when it cannot be played.
+  // from their samples decoded on the first play. Null when it cannot be played.
   std::unique_ptr<SdlVoice> VoiceFor(ByteView image) {
-    if (const std::optional<WavImage> wav = ParseWavImage(image)) return SdlVoice::Make(*wav, spec);
     const auto key = std::make_pair(image.data(), image.size());
     auto found = decoded.find(key);
-    if (found == decoded.end()) found = decoded.emplace(key, DecodeCompressedWav(image)).first;
-    return found->second ? SdlVoice::Make(found->second->View(), spec) : nullptr;
+    if (found == decoded.end()) {
+      std::optional<WavSound> sound = WavSound::Load(image);
+      if (sound && !sound->Decoded()) return SdlVoice::Make(sound->Frames(), spec);
+      found = decoded.emplace(key, std::move(sound)).first;
+    }
+    return found->second ? SdlVoice::Make(found->second->Frames(), spec) : nullptr;
   }
 
   // Swaps in `next` (possibly none) and returns the voice it replaced, so that

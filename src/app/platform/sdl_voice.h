@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/core/bytes.h"
-#include "app/core/wav_image.h"
+#include "sound/core/wav_image.h"
 
 namespace kvarbon {
 

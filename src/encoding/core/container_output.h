@@ -13,7 +13,7 @@
 #include "app/core/file_lists.h"
 #include "app/core/temporary_file.h"
 #include "encoding/core/media_scan.h"
-#include "format/core/zel_format.h"
+#include "show/core/zel_format.h"
 
 namespace kvarbon {
 

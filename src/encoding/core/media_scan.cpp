@@ -9,7 +9,7 @@
 #include <system_error>
 
 #include "app/core/file_copy.h"
-#include "format/core/hazard_scan.h"
+#include "show/core/hazard_scan.h"
 
 namespace kvarbon {
 

@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "app/core/file_descriptor.h"
-#include "format/core/zel_format.h"
+#include "show/core/zel_format.h"
 
 namespace kvarbon {
 

@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "inspect/core/container_reader.h"
+#include "show/core/container_reader.h"
 
 namespace kvarbon {
 

@@ -5,15 +5,12 @@
 
 #include "export/core/export_timeline.h"
 #include "preview/core/frame_sound.h"
+#include "show/core/playability.h"
 
 namespace kvarbon {
 
 std::optional<std::string> FillSharedState(ByteView container, const ContainerContents& contents, SharedState& state) {
-  if (!contents.frameInterval || *contents.frameInterval <= 0 ||
-      *contents.frameInterval > std::numeric_limits<std::int16_t>::max()) {
-    return "offset " + std::to_string(contents.speedOffset) + ": the frame interval \"" + contents.speedText +
-           "\" is not a playable number of milliseconds";
-  }
+  if (std::optional<std::string> problem = FrameIntervalProblem(contents)) return problem;
   state.FrameInterval = static_cast<std::int16_t>(*contents.frameInterval);
   state.CurrentFrame = 0;
 

@@ -6,7 +6,7 @@
 
 #include "app/core/bytes.h"
 #include "app/core/shared_state.h"
-#include "inspect/core/container_reader.h"
+#include "show/core/container_reader.h"
 
 namespace kvarbon {
 
