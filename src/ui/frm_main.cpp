@@ -158,6 +158,8 @@ FrmMain::FrmMain(SharedState& state, SoundOutput& sound, std::filesystem::path w
   CreateControls();
   // The modules see the window only through the views it implements.
   transport_ = std::make_unique<Transport>(state_, static_cast<TransportView&>(*this), sound_);
+  transport_->SetLastFrame(Slider1->maximum());
+  transport_->SetRepeat(Check1->isChecked());
   editing_ = std::make_unique<SoundEditing>(state_, static_cast<SoundEditingView&>(*this), sound_);
   encode_ = std::make_unique<EncodeCommand>(workDir_, File1->Source(), File2->Source(), state_,
                                             static_cast<EncodeView&>(*this));
@@ -350,6 +352,10 @@ void FrmMain::WireEvents() {
           [this] { RunGuardedOrEnd(this, [this] { Command3_Click(); }, EndProcess); });
   connect(Slider1, &QSlider::sliderMoved, this, silent(&FrmMain::Slider1_Scroll));
   connect(Slider1, &QSlider::valueChanged, this, silent(&FrmMain::Slider1_Change));
+  // The transport keeps the frame range and the repeat flag; the controls hold what the user sees.
+  connect(Slider1, &QSlider::rangeChanged, this, [this](int, int maximum) { transport_->SetLastFrame(maximum); });
+  connect(Check1, &QCheckBox::stateChanged, this,
+          [this](int state) { transport_->SetRepeat(state != Qt::Unchecked); });
   connect(Timer1, &QTimer::timeout, this, silent(&FrmMain::Timer1_Timer));
   connect(Command2, &QPushButton::clicked, this, guarded(&FrmMain::Command2_Click));
   for (std::int16_t index = 0; index < static_cast<std::int16_t>(Command4.size()); ++index) {
