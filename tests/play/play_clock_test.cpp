@@ -32,40 +32,41 @@ class FakeClock final : public MonotonicClock {
 // The window and the sound output in one: what was drawn and started, and when.
 class Recorder final : public PlayView, public SoundOutput {
  public:
-  explicit Recorder(FakeClock& clock) : clock_(clock) {}
+  explicit Recorder(FakeClock& time) : time_(time) {}
   void DrawFrame(int frame) override {
-    clock_.now += drawCost;
-    drawn.push_back({clock_.Ms(), frame});
+    time_.now += drawCost;
+    drawn.push_back({time_.Ms(), frame});
   }
-  void Play(ByteView image) override { started.push_back({clock_.Ms(), image.data()}); }
+  void Play(ByteView image) override { started.push_back({time_.Ms(), image.data()}); }
 
   milliseconds drawCost{0};
   std::vector<std::pair<std::int64_t, int>> drawn;                  // when each frame was on screen
   std::vector<std::pair<std::int64_t, const std::byte*>> started;  // when each sound started
 
  private:
-  FakeClock& clock_;
+  FakeClock& time_;
 };
 
 // Lets the player's timer run on the fake clock up to `untilMs`.
-void RunUntil(PlayClock& player, FakeClock& clock, std::int64_t untilMs) {
+void RunUntil(PlayClock& player, FakeClock& time, std::int64_t untilMs) {
   while (const std::optional<milliseconds> wait = player.UntilNextTick()) {
-    if (clock.Ms() + wait->count() > untilMs) break;
-    clock.now += *wait;
+    if (time.Ms() + wait->count() > untilMs) break;
+    time.now += *wait;
     player.Tick();
   }
-  clock.now = std::max(clock.now, MonotonicClock::TimePoint{} + milliseconds(untilMs));
+  time.now = std::max(time.now, MonotonicClock::TimePoint{} + milliseconds(untilMs));
 }
 
 // 8 kHz sounds of `ms` milliseconds, and one-pixel slides.
 Bytes SoundOf(int ms) { return testing::Wav(std::string(static_cast<std::size_t>(ms) * 8, '\x90')); }
 Bytes Slide() { return testing::Bmp(1, "\x10\x20\x30"); }
 
+// The player's clock with its window and sound output on a fake clock.
 struct Player {
-  explicit Player(const SharedState& show, int lastFrame) : recorder(clock), clock_(show, lastFrame, recorder, recorder, clock) {}
-  FakeClock clock;
+  Player(const SharedState& show, int lastFrame) : recorder(time), clock(show, lastFrame, recorder, recorder, time) {}
+  FakeClock time;
   Recorder recorder;
-  PlayClock clock_;
+  PlayClock clock;
 };
 
 TEST(PlayClock, FramesAndSoundsComeAtTheTimesOfTheExportedVideo) {
@@ -92,18 +93,20 @@ TEST(PlayClock, FramesAndSoundsComeAtTheTimesOfTheExportedVideo) {
   SharedState state;
   ASSERT_EQ(FillSharedState(show, contents, state), std::nullopt);
   Player player(state, static_cast<int>(frames));
-  player.clock_.PlayFromStart();
-  RunUntil(player.clock_, player.clock, endMs + 1000);
+  player.clock.PlayFromStart();
+  RunUntil(player.clock, player.time, endMs + 1000);
 
   std::vector<std::pair<std::int64_t, int>> frameTimes;
   for (std::size_t k = 1; k <= frames; ++k) frameTimes.push_back({FrameStartMs(interval, k), static_cast<int>(k)});
   EXPECT_EQ(player.recorder.drawn, frameTimes);
   std::vector<std::pair<std::int64_t, const std::byte*>> soundTimes;
-  for (const SoundSpan& span : spans) soundTimes.push_back({span.start * 1000 / kRate, state.SoundBank[span.sound].data()});
+  for (const SoundSpan& span : spans) {
+    soundTimes.push_back({span.start * 1000 / kRate, state.SoundBank[span.sound].data()});
+  }
   EXPECT_EQ(player.recorder.started, soundTimes);
   // At the end the last frame stays and nothing more starts.
-  EXPECT_FALSE(player.clock_.Playing());
-  EXPECT_EQ(player.clock_.FrameShown(), 6);
+  EXPECT_FALSE(player.clock.Playing());
+  EXPECT_EQ(player.clock.FrameShown(), 6);
 }
 
 TEST(PlayClock, TicksComeAsEarlyAsDrawingTakesSoThatFramesAreOnScreenWhenDue) {
@@ -112,28 +115,28 @@ TEST(PlayClock, TicksComeAsEarlyAsDrawingTakesSoThatFramesAreOnScreenWhenDue) {
   show.SlideSoundTable.assign(31, "");
   Player player(show, 30);
   player.recorder.drawCost = milliseconds(8);
-  player.clock_.PlayFromStart();  // frame 1 takes its 8 ms; the others are on screen when due
-  RunUntil(player.clock_, player.clock, 190);
+  player.clock.PlayFromStart();  // frame 1 takes its 8 ms; the others are on screen when due
+  RunUntil(player.clock, player.time, 190);
   ASSERT_EQ(player.recorder.drawn.size(), 5u);
   EXPECT_EQ(player.recorder.drawn[0].first, 8);
   for (std::size_t k = 1; k < 5; ++k) EXPECT_EQ(player.recorder.drawn[k].first, static_cast<std::int64_t>(k) * 40) << k;
 
   // One slow frame makes the next ones late until they catch up, not every later one.
   player.recorder.drawCost = milliseconds(100);
-  RunUntil(player.clock_, player.clock, 195);
+  RunUntil(player.clock, player.time, 195);
   player.recorder.drawCost = milliseconds(8);
-  RunUntil(player.clock_, player.clock, 2000);
+  RunUntil(player.clock, player.time, 2000);
   ASSERT_EQ(player.recorder.drawn.size(), 30u);
   for (std::size_t k = 15; k < 30; ++k) {
     EXPECT_NEAR(player.recorder.drawn[k].first, static_cast<double>(k) * 40, 2) << k;
   }
-  EXPECT_FALSE(player.clock_.UntilNextTick());  // the tick after the last frame ended the show
+  EXPECT_FALSE(player.clock.UntilNextTick());  // the tick after the last frame ended the show
 
   // Drawing slower than half an interval: ticks come half an interval early, no earlier.
   Player slow(show, 30);
   slow.recorder.drawCost = milliseconds(30);
-  slow.clock_.PlayFromStart();
-  RunUntil(slow.clock_, slow.clock, 400);
+  slow.clock.PlayFromStart();
+  RunUntil(slow.clock, slow.time, 400);
   ASSERT_GT(slow.recorder.drawn.size(), 5u);
   for (std::size_t k = 2; k < slow.recorder.drawn.size(); ++k) {
     EXPECT_EQ(slow.recorder.drawn[k].first, static_cast<std::int64_t>(k) * 40 + 10) << k;
@@ -146,27 +149,27 @@ TEST(PlayClock, SpacePausesResumesAndAtTheEndOrAfterHomePlaysFromFrame1AtOnce) {
   show.SlideSoundTable = {"0", "", "", ""};
   show.SoundBank = {ToBytes("one"), {}};
   Player player(show, 3);
-  PlayClock& clock = player.clock_;
+  PlayClock& clock = player.clock;
   const auto starts = [&] { return player.recorder.started.size(); };
 
   clock.PlayPause();  // Space at the start: frame 1 and its sound at once
   EXPECT_EQ(player.recorder.drawn.back(), std::make_pair(std::int64_t{0}, 1));
   EXPECT_EQ(starts(), 1u);
-  RunUntil(clock, player.clock, 60);
+  RunUntil(clock, player.time, 60);
   clock.PlayPause();  // pause on frame 2
-  RunUntil(clock, player.clock, 500);
+  RunUntil(clock, player.time, 500);
   EXPECT_EQ(clock.FrameShown(), 2);
   clock.PlayPause();  // resume: frame 3 one interval later, then the end
-  RunUntil(clock, player.clock, 549);
+  RunUntil(clock, player.time, 549);
   EXPECT_EQ(clock.FrameShown(), 2);
-  RunUntil(clock, player.clock, 1000);
+  RunUntil(clock, player.time, 1000);
   EXPECT_EQ(player.recorder.drawn.back(), std::make_pair(std::int64_t{550}, 3));
   EXPECT_FALSE(clock.Playing());
 
   clock.PlayPause();  // Space at the end
   EXPECT_EQ(player.recorder.drawn.back(), std::make_pair(std::int64_t{1000}, 1));
   EXPECT_EQ(starts(), 2u);
-  RunUntil(clock, player.clock, 1050);
+  RunUntil(clock, player.time, 1050);
   EXPECT_EQ(clock.FrameShown(), 2);
 
   clock.Home();  // while playing: from the start at once
@@ -180,12 +183,12 @@ TEST(PlayClock, SpacePausesResumesAndAtTheEndOrAfterHomePlaysFromFrame1AtOnce) {
   const std::size_t drawn = player.recorder.drawn.size();
   clock.Home();  // while paused: frame 1 with its sound, and Space plays from it at once
   EXPECT_EQ(starts(), 4u);
-  RunUntil(clock, player.clock, 2000);
+  RunUntil(clock, player.time, 2000);
   clock.PlayPause();
   EXPECT_EQ(player.recorder.drawn.size(), drawn + 2);
   EXPECT_EQ(player.recorder.drawn.back(), std::make_pair(std::int64_t{2000}, 1));
   EXPECT_EQ(starts(), 5u);
-  RunUntil(clock, player.clock, 2050);
+  RunUntil(clock, player.time, 2050);
   EXPECT_EQ(player.recorder.drawn.back(), std::make_pair(std::int64_t{2050}, 2));
   clock.Step(-1);
   clock.Step(-1);  // past the start: nothing
