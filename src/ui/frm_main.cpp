@@ -313,6 +313,27 @@ void FrmMain::CreateControls() {
   Timer1->setTimerType(Qt::PreciseTimer);
   Timer1->setInterval(50);
 
+  // Names to find the controls by (tests, accessibility tools): each control's
+  // own name, an array element's with its index ("Command4_0").
+  setObjectName(QStringLiteral("frmMain"));
+  for (const auto& [control, name] : std::initializer_list<std::pair<QObject*, const char*>>{
+           {Frame3, "Frame3"},     {VScroll1, "VScroll1"}, {Label5, "Label5"},   {Picture3, "Picture3"},
+           {Command2, "Command2"}, {Command6, "Command6"}, {Frame2, "Frame2"},   {Check1, "Check1"},
+           {Command1, "Command1"}, {Command3, "Command3"}, {Frame1, "Frame1"},   {Command5, "Command5"},
+           {File2, "File2"},       {Label3, "Label3"},     {Label2, "Label2"},   {Slider1, "Slider1"},
+           {Timer1, "Timer1"},     {Picture1, "Picture1"}, {File1, "File1"}}) {
+    control->setObjectName(QLatin1String(name));
+  }
+  const auto nameElements = [](const auto& array, const char* name) {
+    for (std::size_t index = 0; index < array.size(); ++index) {
+      array[index]->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index));
+    }
+  };
+  nameElements(Command4, "Command4");
+  nameElements(Label4, "Label4");
+  nameElements(Label1, "Label1");
+  nameElements(Command7, "Command7");
+
   // Names a screen reader says: the caption, or what the control does where the
   // caption alone does not tell it.
   Picture1->setAccessibleName(QStringLiteral("Кадр"));
