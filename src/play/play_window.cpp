@@ -88,17 +88,20 @@ void PlayWindow::Prefetch(int frame) {
   }
 }
 
-void PlayWindow::DrawFrame(int frame) {
+void PlayWindow::PrepareFrame(int frame) {
   // Slides decoded ahead for other frames are dropped (each waits for its decoder).
   while (!ahead_.empty() && ahead_.front().frame != frame) ahead_.pop_front();
-  std::optional<SlidePicture> picture;
   if (!ahead_.empty()) {
-    picture = ahead_.front().picture.get();
+    prepared_ = ahead_.front().picture.get();
     ahead_.pop_front();
   } else {
-    picture = Decode(frame);
+    prepared_ = Decode(frame);
   }
-  if (picture) canvas_.Draw(*picture, 0, 0);
+}
+
+void PlayWindow::DrawFrame(int frame) {
+  if (prepared_) canvas_.Draw(*prepared_, 0, 0);
+  prepared_.reset();
   frameLabel_->setText(QString::number(frame) + " / " + QString::number(contents_.slides.size()));
   view_->repaint();
 }

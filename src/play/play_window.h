@@ -51,6 +51,7 @@ class PlayWindow : public QWidget, public PlayView {
   void PlayFromStart();
 
   int FrameShown() const { return clock_.FrameShown(); }
+  void PrepareFrame(int frame) override;
   void DrawFrame(int frame) override;
 
  protected:
@@ -78,6 +79,7 @@ class PlayWindow : public QWidget, public PlayView {
     std::future<std::optional<SlidePicture>> picture;
   };
   std::deque<Ahead> ahead_;
+  std::optional<SlidePicture> prepared_;  // the next frame's slide, once decoded
 };
 
 }  // namespace kvarbon

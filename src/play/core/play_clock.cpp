@@ -16,7 +16,10 @@ std::chrono::milliseconds PlayClock::Interval() const {
   return std::chrono::milliseconds(std::max<int>(show_.FrameInterval, 1));
 }
 
+// The lead follows the drawing only: a slide still being decoded is late
+// whatever the lead, and its wait would make the frames after it early.
 void PlayClock::Show(int frame) {
+  view_.PrepareFrame(frame);
   const MonotonicClock::TimePoint drawing = clock_.Now();
   view_.DrawFrame(frame);
   shown_ = frame;

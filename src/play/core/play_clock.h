@@ -15,7 +15,9 @@ namespace kvarbon {
 class PlayView {
  public:
   virtual ~PlayView() = default;
-  // Draws frame `frame` and puts it on screen.
+  // Gets frame `frame` ready to draw (its slide decoded); may wait for it.
+  virtual void PrepareFrame(int frame) = 0;
+  // Draws the frame just prepared and puts it on screen.
   virtual void DrawFrame(int frame) = 0;
 };
 
@@ -58,7 +60,7 @@ class PlayClock {
   bool Playing() const { return playing_; }
 
  private:
-  // Draws `frame`, measuring how long that takes, then starts its sound.
+  // Draws `frame`, measuring how long drawing takes, then starts its sound.
   void Show(int frame);
   // Playing, with the next frame due one interval from `now`.
   void StartClock(MonotonicClock::TimePoint now);
