@@ -38,9 +38,10 @@ void PlayClock::StartClock(MonotonicClock::TimePoint now) {
   ticks_ = 0;
 }
 
+// The show's time starts once frame 1 is on screen and its sound started.
 void PlayClock::PlayFromStart() {
-  StartClock(clock_.Now());
   Show(ClampFrame(1, last_));
+  StartClock(clock_.Now());
 }
 
 void PlayClock::PlayPause() {

@@ -74,7 +74,7 @@ class PlayClock {
   int shown_ = 0;  // none yet
   bool playing_ = false;
   bool fromStart_ = true;  // Space plays from frame 1: at first, after Home, at the end
-  MonotonicClock::TimePoint anchor_{};  // when the frame shown at the last start was due
+  MonotonicClock::TimePoint anchor_{};  // when the clock last started: the frame shown then was on screen
   std::int64_t ticks_ = 0;              // ticks since then
   std::chrono::duration<double, std::milli> lead_{0};
 };
