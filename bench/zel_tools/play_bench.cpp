@@ -48,12 +48,10 @@ long StatusKb(const std::string& key) {
 class TimedWindow : public kvarbon::PlayWindow {
  public:
   using PlayWindow::PlayWindow;
-  void ShowFrame(int frame) override {
-    const int before = FrameShown();
+  void DrawFrame(int frame) override {
     const auto start = BenchClock::now();
-    PlayWindow::ShowFrame(frame);
-    if (FrameShown() == before) return;
-    shown.push_back({FrameShown(), BenchClock::now()});
+    PlayWindow::DrawFrame(frame);
+    shown.push_back({frame, BenchClock::now()});
     busyMs += std::chrono::duration<double, std::milli>(shown.back().at - start).count();
     peakAnonKb = std::max(peakAnonKb, StatusKb("RssAnon"));
   }
@@ -63,7 +61,7 @@ class TimedWindow : public kvarbon::PlayWindow {
   };
   std::vector<Shown> shown;
   long peakAnonKb = 0;
-  double busyMs = 0;  // inside ShowFrame
+  double busyMs = 0;  // inside DrawFrame
 };
 
 }  // namespace

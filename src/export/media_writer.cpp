@@ -46,7 +46,10 @@ std::optional<OutputKind> OutputKindOf(const std::filesystem::path& file) {
 }
 
 MediaWriter::MediaWriter(const std::filesystem::path& file, const WriterSettings& settings)
-    : sourceWidth_(settings.sourceWidth), sourceHeight_(settings.sourceHeight) {
+    : kind_(settings.kind),
+      sourceWidth_(settings.sourceWidth),
+      sourceHeight_(settings.sourceHeight),
+      frameInterval_(std::max(settings.frameInterval, 1)) {
   const char* muxer = settings.kind == OutputKind::kMp4 ? "mp4" : "webm";
   // "file:" keeps a name with a colon from being taken for another protocol.
   const std::string url = "file:" + file.string();
@@ -111,6 +114,11 @@ void MediaWriter::OpenVideo(const WriterSettings& settings) {
   Check(avcodec_open2(&context, codec, &options.entries), "Cannot open the video encoder");
   Check(avcodec_parameters_from_context(video_.stream->codecpar, &context), "Cannot set up the video stream");
   video_.stream->time_base = kMillisecond;
+  if (!mp4) {
+    // WebM's blocks carry no duration: each lasts the track's default
+    // duration, recorded from this rate, up to the next one.
+    video_.stream->avg_frame_rate = context.framerate;
+  }
 }
 
 void MediaWriter::OpenAudio(const WriterSettings& settings) {
@@ -175,6 +183,19 @@ void MediaWriter::WritePicture(const std::uint32_t* pixels, std::int64_t startMs
   const auto* source = reinterpret_cast<const std::uint8_t*>(pixels);
   const int sourceStride = sourceWidth_ * 4;
   sws_scale(scaler_.get(), &source, &sourceStride, 0, sourceHeight_, picture_->data, picture_->linesize);
+  // In WebM a picture lasts one frame interval unless another follows (see
+  // OpenVideo): one held longer, as the last frame while the last sound plays
+  // on, is written once more one interval before its end, so that the video
+  // track lasts to the end.
+  if (kind_ == OutputKind::kWebm && durationMs > frameInterval_) {
+    EncodePicture(startMs, durationMs - frameInterval_);
+    EncodePicture(startMs + durationMs - frameInterval_, frameInterval_);
+  } else {
+    EncodePicture(startMs, durationMs);
+  }
+}
+
+void MediaWriter::EncodePicture(std::int64_t startMs, std::int64_t durationMs) {
   picture_->pts = startMs;
   durations_[startMs] = durationMs;
   Encode(video_, picture_.get());

@@ -28,7 +28,7 @@ struct WriterSettings {
   int sourceHeight = 0;
   int width = 0;  // of the video (even)
   int height = 0;
-  int frameInterval = 0;  // ms, a hint for the rate control
+  int frameInterval = 0;  // ms: the rate control's hint, and WebM's frame duration
   bool audio = false;
 };
 
@@ -65,8 +65,11 @@ class MediaWriter {
   void OpenVideo(const WriterSettings& settings);
   void OpenAudio(const WriterSettings& settings);
   void Encode(Stream& stream, const AVFrame* frame);
+  // The converted picture, shown from `startMs` for `durationMs`.
+  void EncodePicture(std::int64_t startMs, std::int64_t durationMs);
   void EncodeSoundFrame(std::size_t frames);
 
+  OutputKind kind_;
   OutputFormatPtr format_;
   Stream video_;
   std::optional<Stream> audio_;
@@ -77,6 +80,7 @@ class MediaWriter {
   bool startsAfterDelay_ = false;  // sound packets are stamped from 0, start delay included
   int sourceWidth_ = 0;
   int sourceHeight_ = 0;
+  int frameInterval_ = 1;  // ms
   std::map<std::int64_t, std::int64_t> durations_;  // picture start -> duration, until its packet is out
   std::vector<float> pending_;                      // sound samples not yet a whole encoder frame
   std::int64_t soundWritten_ = 0;                   // sample frames handed to the encoder

@@ -3,17 +3,16 @@
 
 #include <QTimer>
 #include <QWidget>
-#include <chrono>
 #include <deque>
 #include <future>
 #include <optional>
-#include <string>
 
 #include "app/core/shared_state.h"
 #include "app/core/sound_output.h"
+#include "play/core/monotonic_clock.h"
+#include "play/core/play_clock.h"
 #include "show/core/container_reader.h"
 #include "preview/core/frame_canvas.h"
-#include "preview/core/transport.h"
 #include "slides/core/slide_picture.h"
 
 class QLabel;
@@ -32,29 +31,28 @@ class CanvasView : public QWidget {
   const FrameCanvas& canvas_;
 };
 
-// A window that plays a show once at its rate on the preview's transport:
-// each frame drawn on a canvas the size of the first slide as the preview
-// draws it (every slide at the top-left corner, never cleared), and each
-// frame's sound started with it. Slides are decoded when shown (a
-// few ahead while playing), so memory holds a few pictures, not the show.
+// A window that plays a show once at its rate on the player's clock
+// (PlayClock): each frame drawn on a canvas the size of the first slide as the
+// preview draws it (every slide at the top-left corner, never cleared).
+// Slides are decoded when shown (a few ahead while playing), so memory holds
+// a few pictures, not the show. The window holds the timer, the keys and the
+// drawing; what is shown when, and which sound starts, is the clock's.
 //
-// Keys: Space pauses and resumes (at the end, plays again from frame 1); Left
-// and Right step; Home goes to frame 1; F11 toggles full screen; Escape leaves
-// full screen, or else closes the window.
-class PlayWindow : public QWidget, public TransportView {
+// Keys: Space pauses and resumes (at the end, or after Home, plays from frame
+// 1); Left and Right step; Home goes to frame 1; F11 toggles full screen;
+// Escape leaves full screen, or else closes the window.
+class PlayWindow : public QWidget, public PlayView {
  public:
-  // `container` and `contents` must outlive the window; `state` is filled from them.
-  PlayWindow(ByteView container, const ContainerContents& contents, SharedState& state, SoundOutput& sound,
+  // `container` and `contents` must outlive the window, `state` filled from them.
+  PlayWindow(ByteView container, const ContainerContents& contents, const SharedState& state, SoundOutput& sound,
              const QString& title);
 
   // Plays from frame 1: shows it and starts its sound now, the next frame one interval later.
   void PlayFromStart();
 
-  int FrameShown() const override { return frameShown_; }
-  int LastFrame() const override;
-  void ShowFrame(int frame) override;
-  bool RepeatOn() const override { return false; }
-  void ShowClock(bool running) override;
+  int FrameShown() const { return clock_.FrameShown(); }
+  void PrepareFrame(int frame) override;
+  void DrawFrame(int frame) override;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -64,31 +62,24 @@ class PlayWindow : public QWidget, public TransportView {
   std::optional<SlidePicture> Decode(int frame) const;
   // Keeps the slides of the frames after `frame` decoding ahead.
   void Prefetch(int frame);
-  void Tick();
-  void ScheduleTick();
+  // After the clock moved: decodes ahead while playing and sets the timer for the next tick.
+  void FollowClock();
 
   ByteView container_;
   const ContainerContents& contents_;
-  SharedState& state_;
-  SoundOutput& sound_;
   FrameCanvas canvas_;
-  Transport transport_;
-  using Clock = std::chrono::steady_clock;
-  QTimer timer_;  // the playback clock: one tick per frame interval while playing
-  Clock::time_point clockStart_;
-  std::int64_t ticks_ = 0;
-  double leadMs_ = 0;  // how early a tick starts, to have its frame on screen when due
+  SteadyClock steady_;
+  PlayClock clock_;
+  QTimer timer_;  // one shot per frame while playing
   CanvasView* view_;
   QLabel* frameLabel_;
-  int frameShown_ = 0;
-  bool ticking_ = false;
-  bool ended_ = false;  // the clock stopped by itself after the last frame
   // Slides being decoded ahead while playing, in frame order.
   struct Ahead {
     int frame;
     std::future<std::optional<SlidePicture>> picture;
   };
   std::deque<Ahead> ahead_;
+  std::optional<SlidePicture> prepared_;  // the next frame's slide, once decoded
 };
 
 }  // namespace kvarbon

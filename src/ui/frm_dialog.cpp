@@ -54,6 +54,11 @@ FrmDialog::FrmDialog(ProgressJob job)
   Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   Place(Label1, 225, 90, 2535, 195);
 
+  // Names to find the controls by.
+  setObjectName(QStringLiteral("frmDialog"));
+  PB->setObjectName(QStringLiteral("PB"));
+  Label1->setObjectName(QStringLiteral("Label1"));
+
   if (const QScreen* screen = QGuiApplication::primaryScreen(); screen != nullptr) {
     move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry())
              .topLeft());

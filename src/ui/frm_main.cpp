@@ -158,6 +158,8 @@ FrmMain::FrmMain(SharedState& state, SoundOutput& sound, std::filesystem::path w
   CreateControls();
   // The modules see the window only through the views it implements.
   transport_ = std::make_unique<Transport>(state_, static_cast<TransportView&>(*this), sound_);
+  transport_->SetLastFrame(Slider1->maximum());
+  transport_->SetRepeat(Check1->isChecked());
   editing_ = std::make_unique<SoundEditing>(state_, static_cast<SoundEditingView&>(*this), sound_);
   encode_ = std::make_unique<EncodeCommand>(workDir_, File1->Source(), File2->Source(), state_,
                                             static_cast<EncodeView&>(*this));
@@ -311,6 +313,27 @@ void FrmMain::CreateControls() {
   Timer1->setTimerType(Qt::PreciseTimer);
   Timer1->setInterval(50);
 
+  // Names to find the controls by (tests, accessibility tools): each control's
+  // own name, an array element's with its index ("Command4_0").
+  setObjectName(QStringLiteral("frmMain"));
+  for (const auto& [control, name] : std::initializer_list<std::pair<QObject*, const char*>>{
+           {Frame3, "Frame3"},     {VScroll1, "VScroll1"}, {Label5, "Label5"},   {Picture3, "Picture3"},
+           {Command2, "Command2"}, {Command6, "Command6"}, {Frame2, "Frame2"},   {Check1, "Check1"},
+           {Command1, "Command1"}, {Command3, "Command3"}, {Frame1, "Frame1"},   {Command5, "Command5"},
+           {File2, "File2"},       {Label3, "Label3"},     {Label2, "Label2"},   {Slider1, "Slider1"},
+           {Timer1, "Timer1"},     {Picture1, "Picture1"}, {File1, "File1"}}) {
+    control->setObjectName(QLatin1String(name));
+  }
+  const auto nameElements = [](const auto& array, const char* name) {
+    for (std::size_t index = 0; index < array.size(); ++index) {
+      array[index]->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index));
+    }
+  };
+  nameElements(Command4, "Command4");
+  nameElements(Label4, "Label4");
+  nameElements(Label1, "Label1");
+  nameElements(Command7, "Command7");
+
   // Names a screen reader says: the caption, or what the control does where the
   // caption alone does not tell it.
   Picture1->setAccessibleName(QStringLiteral("Кадр"));
@@ -350,6 +373,10 @@ void FrmMain::WireEvents() {
           [this] { RunGuardedOrEnd(this, [this] { Command3_Click(); }, EndProcess); });
   connect(Slider1, &QSlider::sliderMoved, this, silent(&FrmMain::Slider1_Scroll));
   connect(Slider1, &QSlider::valueChanged, this, silent(&FrmMain::Slider1_Change));
+  // The transport keeps the frame range and the repeat flag; the controls hold what the user sees.
+  connect(Slider1, &QSlider::rangeChanged, this, [this](int, int maximum) { transport_->SetLastFrame(maximum); });
+  connect(Check1, &QCheckBox::stateChanged, this,
+          [this](int state) { transport_->SetRepeat(state != Qt::Unchecked); });
   connect(Timer1, &QTimer::timeout, this, silent(&FrmMain::Timer1_Timer));
   connect(Command2, &QPushButton::clicked, this, guarded(&FrmMain::Command2_Click));
   for (std::int16_t index = 0; index < static_cast<std::int16_t>(Command4.size()); ++index) {

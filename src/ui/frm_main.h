@@ -116,10 +116,8 @@ class FrmMain : public QWidget,
   void WireEvents();
 
   // TransportView
-  int FrameShown() const override;
-  int LastFrame() const override;
-  void ShowFrame(int frame) override;
-  bool RepeatOn() const override;
+  void ShowPosition(int frame) override;
+  void DrawFrame(int frame) override;
   void ShowClock(bool running) override;
   // FrameView, SoundEditingView
   void DrawSlide(const SlideHolder& holder, std::int32_t xTwips, std::int32_t yTwips) override;
@@ -127,6 +125,7 @@ class FrmMain : public QWidget,
   void ClearSoundName() override;
   int SoundCount() const override;
   int SelectedSound() const override;
+  int FrameShown() const override;
   // SlideLoadingView, EncodeView
   PixelSize DisplayCanvas() const override;
   std::int32_t DisplayOuterWidthTwips() const override;

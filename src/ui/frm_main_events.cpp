@@ -25,16 +25,12 @@ void FrmMain::Command3_Click() { LoadSlides(File1->Source(), decoder_, Picture2,
 
 // Shows the frame the slider's thumb stands at: during a drag the thumb is
 // ahead of the value, which the slider only takes on release.
-void FrmMain::PaintFrame() {
-  kvarbon::PaintFrame(Slider1->sliderPosition(), Picture2, state_, *this, sound_);
-}
+void FrmMain::PaintFrame() { transport_->Scrub(Slider1->sliderPosition()); }
 
 void FrmMain::Slider1_Scroll() { PaintFrame(); }
 
-void FrmMain::Slider1_Change() {
-  PaintFrame();
-  Label2->setText(QString::number(Slider1->value()));
-}
+// A change the user made (the transport's own moves report nothing back).
+void FrmMain::Slider1_Change() { transport_->MovedByHand(Slider1->value()); }
 
 void FrmMain::Timer1_Timer() { transport_->Tick(); }
 void FrmMain::Command2_Click() { transport_->PlayPause(); }

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the modules ask of the main window, done with its controls.
-#include <QCheckBox>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QTimer>
 
@@ -15,10 +15,16 @@
 
 namespace kvarbon {
 
-int FrmMain::FrameShown() const { return Slider1->value(); }
-int FrmMain::LastFrame() const { return Slider1->maximum(); }
-void FrmMain::ShowFrame(int frame) { Slider1->setValue(frame); }
-bool FrmMain::RepeatOn() const { return Check1->checkState() != Qt::Unchecked; }
+// The transport moved the slider: its notifications would only report the move back.
+void FrmMain::ShowPosition(int frame) {
+  {
+    const QSignalBlocker quiet(Slider1);
+    Slider1->setValue(frame);
+  }
+  Label2->setText(QString::number(frame));
+}
+
+void FrmMain::DrawFrame(int frame) { kvarbon::PaintFrame(frame, Picture2, state_, *this); }
 
 void FrmMain::ShowClock(bool running) {
   if (running) {
@@ -40,6 +46,7 @@ void FrmMain::ShowSoundName(int position) {
 void FrmMain::ClearSoundName() { Label3->setText(QString()); }
 int FrmMain::SoundCount() const { return File2->Source().Count(); }
 int FrmMain::SelectedSound() const { return File2->SelectedPosition(); }
+int FrmMain::FrameShown() const { return transport_->FrameShown(); }
 
 PixelSize FrmMain::DisplayCanvas() const { return {Picture1->Canvas().width(), Picture1->Canvas().height()}; }
 std::int32_t FrmMain::DisplayOuterWidthTwips() const { return Picture1->OuterWidthTwips(); }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/decoded_media.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -93,6 +94,11 @@ DecodedMedia DecodeMedia(const std::filesystem::path& file) {
     AVCodecContext* context = packet->stream_index == videoIndex   ? video.get()
                               : packet->stream_index == audioIndex ? audio.get()
                                                                    : nullptr;
+    if (packet->stream_index == videoIndex) {
+      media.videoEndMs = std::max(media.videoEndMs, av_rescale_q(packet->pts + packet->duration,
+                                                                 input->streams[videoIndex]->time_base,
+                                                                 AVRational{1, 1000}));
+    }
     if (context != nullptr) {
       Must(avcodec_send_packet(context, packet.get()), "decode");
       drain(context, packet->stream_index);

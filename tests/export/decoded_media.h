@@ -19,6 +19,8 @@ struct DecodedMedia {
   };
   std::vector<Picture> pictures;
   std::int64_t durationMs = 0;  // of the whole file
+  // Where the video track ends as its packets say: the latest start plus duration.
+  std::int64_t videoEndMs = 0;
   bool hasAudio = false;
   // The sound track's left channel at 48 kHz; element i plays at
   // (audioStart + i) / 48000 s.

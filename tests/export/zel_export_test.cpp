@@ -100,8 +100,11 @@ TEST_P(ExportedShow, ReadersSeeEachFrameAndHearEachSoundFromItsStart) {
   EXPECT_EQ(outcome.output, "");
   EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"out." + std::string(GetParam()), "show.zel"}));
 
+  const bool mp4 = std::string(GetParam()) == "mp4";
   const DecodedMedia media = testing::DecodeMedia(out);
-  ASSERT_EQ(media.pictures.size(), 4u);
+  // WebM writes the last frame once more one frame time before the end (its
+  // blocks carry no durations).
+  ASSERT_EQ(media.pictures.size(), mp4 ? 4u : 5u);
   for (std::size_t k = 0; k < 4; ++k) {
     EXPECT_EQ(media.pictures[k].startMs, static_cast<std::int64_t>(k) * 100) << k;
     EXPECT_EQ(media.pictures[k].width, 64);
@@ -127,13 +130,15 @@ TEST_P(ExportedShow, ReadersSeeEachFrameAndHearEachSoundFromItsStart) {
   EXPECT_LT(std::abs(testing::Presence(media.audio, 4800, rest0)), 0.1);
   EXPECT_LT(std::abs(testing::Presence(media.audio, 14400, rest1)), 0.1);
   EXPECT_GT(testing::Presence(media.audio, 14400, track0), 0.6);
-  // The last frame is held until sound 0 ends at 450 ms. WebM stores no
-  // duration for a video frame (it lasts to the end of the file), and its
-  // file length counts Opus's 6.5 ms start delay in.
-  const bool mp4 = std::string(GetParam()) == "mp4";
+  // The last frame is held until sound 0 ends at 450 ms, in both formats
+  // (WebM's file length counts Opus's 6.5 ms start delay in).
   EXPECT_NEAR(media.durationMs, 450, mp4 ? 0 : 7);
+  EXPECT_EQ(media.videoEndMs, 450);
   if (mp4) {
     EXPECT_EQ(media.pictures[3].startMs + media.pictures[3].durationMs, 450);
+  } else {
+    EXPECT_EQ(media.pictures[4].startMs, 350);
+    EXPECT_TRUE(Near(media.pictures[4].At(20, 20), Qt::white));
   }
   EXPECT_NEAR(static_cast<double>(media.audio.size()), 450 * 48, 1024);
 }
@@ -157,6 +162,13 @@ TEST(ZelExport, FitAndSizeScaleTheSlidesAndAShowWithoutSoundsHasNoTrack) {
   // The 16 x 24 slide fills the height, centred on black.
   EXPECT_TRUE(Near(media.pictures[1].At(16, 12), Qt::blue));
   EXPECT_TRUE(Near(media.pictures[1].At(2, 12), Qt::black));
+  EXPECT_EQ(media.videoEndMs, 100);
+
+  // Without a sound to hold it, a WebM's last frame lasts its frame time too.
+  ASSERT_EQ(RunExport(Quote(dir / "show.zel") + " " + Quote(dir / "out.webm") + " </dev/null").status, 0);
+  const DecodedMedia webm = testing::DecodeMedia(dir / "out.webm");
+  EXPECT_EQ(webm.pictures.size(), 2u);
+  EXPECT_EQ(webm.videoEndMs, 100);
 }
 
 TEST(ZelExport, MalformedContainersAndUsageErrorsLeaveNothing) {

@@ -286,6 +286,29 @@ TEST(ProgressWindowLayout, LayoutAtCreation) {
   EXPECT_EQ(dialog.Label1->text(), "Загрузка слайдов, подождите...");
 }
 
+TEST(WindowLayout, EveryControlIsFoundByItsOwnName) {
+  MainWindow w;
+  const FrmMain& f = w.frmMain;
+  const std::vector<std::pair<const char*, const QObject*>> controls = {
+      {"Frame3", f.Frame3},         {"VScroll1", f.VScroll1},     {"Label5", f.Label5},
+      {"Picture3", f.Picture3},     {"Command2", f.Command2},     {"Command4_0", f.Command4[0]},
+      {"Command4_1", f.Command4[1]}, {"Command6", f.Command6},    {"Label4_0", f.Label4[0]},
+      {"Label4_3", f.Label4[3]},    {"Frame2", f.Frame2},         {"Check1", f.Check1},
+      {"Command1", f.Command1},     {"Command3", f.Command3},     {"Frame1", f.Frame1},
+      {"Command5", f.Command5},     {"File2", f.File2},           {"Label3", f.Label3},
+      {"Label2", f.Label2},         {"Label1_1", f.Label1[1]},    {"Slider1", f.Slider1},
+      {"Timer1", f.Timer1},         {"Picture1", f.Picture1},     {"File1", f.File1},
+      {"Command7_0", f.Command7[0]}};
+  for (const auto& [name, control] : controls) {
+    EXPECT_EQ(f.findChildren<QObject*>(name).size(), 1) << name;
+    EXPECT_EQ(f.findChild<QObject*>(name), control) << name;
+  }
+  EXPECT_EQ(f.objectName(), "frmMain");
+  FrmDialog dialog(ProgressJob{});
+  EXPECT_EQ(dialog.findChild<QProgressBar*>("PB"), dialog.PB);
+  EXPECT_EQ(dialog.findChild<QLabel*>("Label1"), dialog.Label1);
+}
+
 TEST(ProgressWindowLayout, TheUserCannotCloseItWhileTheJobRuns) {
   MainWindow w;
   FrmDialog dialog(ProgressJob{});

@@ -27,11 +27,11 @@ constexpr std::string_view kUsage = "Usage: zel-play SHOW.zel\n";
 constexpr std::string_view kHelp =
     "\n"
     "Plays a ZEL slide show (such as Dest.zel) once in a window at its rate, each\n"
-    "frame's sound starting with it, as the authoring tool's preview plays it.\n"
+    "frame's sound starting with it, at the times of the video zel-export makes.\n"
     "The picture is scaled to fit the window.\n"
     "\n"
     "Keys:\n"
-    "  Space        pause and resume; at the end, play again from frame 1\n"
+    "  Space        pause and resume; at the end or after Home, play from frame 1\n"
     "  Left, Right  one frame back or forward\n"
     "  Home         frame 1\n"
     "  F11          full screen on and off\n"

@@ -19,8 +19,6 @@ struct SharedState {
   std::vector<std::string> SlideSoundTable;
   // Element p holds every byte of sound file p; SoundCount + 1 elements, the last empty.
   std::vector<Bytes> SoundBank;
-  // The job the progress window runs when shown: "loading" or "compress".
-  std::string DialogMode;
   // Where every slide is painted on the display, in twips.
   std::int32_t SlideOffsetX = 0;
   std::int32_t SlideOffsetY = 0;

@@ -43,7 +43,6 @@ void EncodeCommand::Run() {
     const std::string listed = WriteAssignmentList(assignmentList, state_.SlideSoundTable);
     const std::string plannedHead = ContainerHead(state_.FrameInterval, IniSectionFromBytes(AsBytes(listed)));
 
-    state_.DialogMode = "compress";
     std::optional<ContainerOutput> output;
     const bool ran = view_.RunInProgressWindow([&](ProgressSink& progress) {
       output.emplace(container, plannedHead, sounds_, warn_);

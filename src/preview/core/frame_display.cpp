@@ -8,8 +8,8 @@
 
 namespace kvarbon {
 
-void PaintFrame(int frame, const std::vector<SlideHolder>& Picture2, const SharedState& state, FrameView& view,
-                SoundOutput& sound) noexcept {
+void PaintFrame(int frame, const std::vector<SlideHolder>& Picture2, const SharedState& state,
+                FrameView& view) noexcept {
   // 1. The slide, at its own size, over whatever the surface shows.
   Skipping([&] {
     if (const std::optional<std::size_t> holder = FrameHolderIndex(frame, Picture2.size())) {
@@ -28,12 +28,6 @@ void PaintFrame(int frame, const std::vector<SlideHolder>& Picture2, const Share
       case FrameSoundName::Action::Show:
         view.ShowSoundName(name.position);
         break;
-    }
-  });
-  // 3. The sound; a frame without one leaves an earlier sound playing.
-  Skipping([&] {
-    if (const std::optional<ByteView> clip = FrameSoundFor(state.SlideSoundTable, state.SoundBank, frame)) {
-      sound.Play(*clip);
     }
   });
 }

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "app/core/shared_state.h"
-#include "app/core/sound_output.h"
 #include "slides/core/slide_holder.h"
 
 namespace kvarbon {
@@ -23,11 +22,11 @@ class FrameView {
   virtual int SoundCount() const = 0;
 };
 
-// Shows frame `frame`: draws its slide from the decoded holders, names its
-// sound and starts it. Reads no file and decodes nothing, since it runs on
-// every scroll and every tick. Every lookup is bounds-checked; a step that
-// finds nothing, or fails, is skipped and the next one runs.
-void PaintFrame(int frame, const std::vector<SlideHolder>& Picture2, const SharedState& state, FrameView& view,
-                SoundOutput& sound) noexcept;
+// Shows frame `frame`: draws its slide from the decoded holders and names its
+// sound (the transport starts the sound). Reads no file and decodes nothing,
+// since it runs on every scroll and every tick. Every lookup is bounds-checked;
+// a step that finds nothing, or fails, is skipped and the next one runs.
+void PaintFrame(int frame, const std::vector<SlideHolder>& Picture2, const SharedState& state,
+                FrameView& view) noexcept;
 
 }  // namespace kvarbon

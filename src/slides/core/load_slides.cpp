@@ -19,7 +19,6 @@ void LoadSlides(const FileListSource& slides, const SlideDecoder& decoder, std::
     return;
   }
   view.SetLastFrame(slides.Count());
-  state.DialogMode = "loading";
   const bool ran = view.RunInProgressWindow(
       [&](ProgressSink& progress) { RunLoadingJob(slides, decoder, Picture2, state, view, progress); });
   if (ran) view.SlidesLoaded();
