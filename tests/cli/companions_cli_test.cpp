@@ -37,11 +37,13 @@ TEST(Companions, SayAFileIsNoShowAndWhereAShowBreaks) {
   cut.resize(cut.size() - 2);
   testing::WriteFile(dir / "cut.zel", cut);
   const std::string cutError = (dir / "cut.zel").native() + ": malformed container: offset " +
-                               std::to_string(cut.size() - 6) + ": expected the closing tag \"\\video\" ending the file";
+                               std::to_string(cut.size() - 6) +
+                               ": expected the closing tag \"\\video\" ending the file";
 
   for (const Companion& program : kCompanions) {
     const auto run = [&](const std::string& file) {
-      return testing::RunProgram(program.path, Quote(dir / file) + (program.writes ? " " + Quote(dir / "out.mp4") : ""));
+      return testing::RunProgram(program.path,
+                                 Quote(dir / file) + (program.writes ? " " + Quote(dir / "out.mp4") : ""));
     };
     for (const std::string file : {"notes.txt", "empty.zel"}) {
       const Outcome outcome = run(file);
@@ -53,8 +55,7 @@ TEST(Companions, SayAFileIsNoShowAndWhereAShowBreaks) {
     }
     const Outcome broken = run("cut.zel");
     EXPECT_EQ(broken.status, 1) << program.name;
-    EXPECT_NE(broken.output.find(program.name + ": " + cutError), std::string::npos)
-        << broken.output;
+    EXPECT_NE(broken.output.find(program.name + ": " + cutError), std::string::npos) << broken.output;
   }
 }
 

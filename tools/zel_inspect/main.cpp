@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "app/core/file_error.h"
@@ -159,8 +160,8 @@ int Extract(const fs::path& file, const fs::path& dir, kvarbon::ByteView bytes, 
   return guessed.empty() ? kExitOk : kExitContainer;
 }
 
-// Prints the problems, and the payloads the other companions cannot use as
-// warnings (as problems when `strict`), in the container's order.
+// Prints the problems and, as warnings (as problems when `strict`), the
+// payloads zel-play and zel-export cannot use, in the container's order.
 int Check(const fs::path& file, kvarbon::ByteView bytes, const ContainerContents& contents, bool strict) {
   struct Finding {
     kvarbon::ContainerProblem problem;
@@ -173,8 +174,8 @@ int Check(const fs::path& file, kvarbon::ByteView bytes, const ContainerContents
   }
   std::stable_sort(findings.begin(), findings.end(),
                    [](const Finding& a, const Finding& b) { return a.problem.offset < b.problem.offset; });
-  const auto warnings =
-      static_cast<std::size_t>(std::count_if(findings.begin(), findings.end(), [](const Finding& f) { return f.warning; }));
+  const auto warnings = static_cast<std::size_t>(
+      std::count_if(findings.begin(), findings.end(), [](const Finding& f) { return f.warning; }));
   for (const Finding& finding : findings) {
     PrintProblem(std::cout, file.native() + (finding.warning ? ": warning: " : ": "), finding.problem);
   }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "show/platform/unusable_media.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -21,14 +22,16 @@ std::string WhatItIs(ByteView bytes) {
   return kind.empty() ? "data of no known kind" : std::string(kind) + " data";
 }
 
-// "WAV data (format tag 0x0055)", or without a header that can be read, "WAV data".
+// "WAV data (format tag 0x0002)", "MP3 data in a WAV file (format tag
+// 0x0055)", or without a header that can be read, "WAV data".
 std::string WavData(ByteView bytes) {
+  constexpr std::uint16_t kWavFormatMp3 = 0x0055;
   const std::optional<WavChunks> chunks = FindWavChunks(bytes);
   const std::optional<WavFormatFields> fields = chunks ? ReadWavFormatFields(chunks->format) : std::nullopt;
   if (!fields) return "WAV data";
   char tag[32];
   std::snprintf(tag, sizeof tag, " (format tag 0x%04X)", static_cast<unsigned>(fields->tag));
-  return "WAV data" + std::string(tag);
+  return (fields->tag == kWavFormatMp3 ? "MP3 data in a WAV file" : "WAV data") + std::string(tag);
 }
 
 std::optional<std::string> SoundProblem(ByteView bytes) {
@@ -43,7 +46,8 @@ std::optional<std::string> SlideProblem(ByteView bytes, int number) {
            (number == 1 ? std::string("they cannot play the show") : "the picture before it stays");
   }
   if (DetectFormat(bytes) != MediaFormat::kUnknown) return std::nullopt;
-  return WhatItIs(bytes) + ", not BMP, JPEG or GIF: zel-play and zel-export show it, but other players of a show may not";
+  return WhatItIs(bytes) +
+         ", not BMP, JPEG or GIF: zel-play and zel-export show it, but other players of a show may not";
 }
 
 }  // namespace
@@ -53,9 +57,8 @@ std::vector<ContainerProblem> UnusableMedia(ByteView container, const ContainerC
   for (const std::vector<MediaPayload>* section : {&contents.sounds, &contents.slides}) {
     for (const MediaPayload& payload : *section) {
       const ByteView bytes = PayloadBytes(container, payload);
-      const std::optional<std::string> problem = payload.section == PayloadSection::kSound
-                                                     ? SoundProblem(bytes)
-                                                     : SlideProblem(bytes, payload.number);
+      const std::optional<std::string> problem =
+          payload.section == PayloadSection::kSound ? SoundProblem(bytes) : SlideProblem(bytes, payload.number);
       if (problem) found.push_back({payload.offset, PayloadName(payload), *problem});
     }
   }
