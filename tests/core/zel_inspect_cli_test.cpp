@@ -74,6 +74,40 @@ TEST(ZelInspect, CheckNamesAmbiguousPayloads) {
   EXPECT_NE(check.output.find("sound 0"), std::string::npos) << check.output;
 }
 
+TEST(ZelInspect, CheckWarnsAboutMediaThePlayersCannotUseAndStrictMakesThatAnError) {
+  // Sound 0 holds MP3 bytes, as a .mp3 file renamed .wav gives; slide 2 is a
+  // PNG (1 x 1), as a .png renamed .jpg gives.
+  TempDir dir;
+  const Bytes mp3 = testing::HexBytes({0xFF, 0xFB, 0x90, 0x64, 0x00, 0x00, 0x00, 0x00});
+  const Bytes png = testing::HexBytes(
+      {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44, 0x52, 0x00,
+       0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x08, 0x00, 0x00, 0x00, 0x00, 0x3A, 0x7E, 0x9B, 0x55, 0x00,
+       0x00, 0x00, 0x0A, 0x49, 0x44, 0x41, 0x54, 0x78, 0x9C, 0x63, 0x68, 0x00, 0x00, 0x00, 0x82, 0x00, 0x81,
+       0x77, 0xCD, 0x72, 0xB6, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82});
+  const std::string file = (dir / "a.zel").native();
+  WriteFile(file, testing::ZelContainer("50", "1=0;", {mp3}, {testing::Bmp(1, "\xFF"), png}));
+  const std::size_t soundAt = std::string_view("speed50\\speedini1=0;\\inisound").size();
+
+  const Outcome check = RunInspector("--check " + Quote(file));
+  EXPECT_EQ(check.status, 0) << check.output;
+  EXPECT_NE(check.output.find(file + ": warning: offset " + std::to_string(soundAt) +
+                              ": sound 0: MP3 data, not WAV: zel-play and zel-export cannot play it"),
+            std::string::npos)
+      << check.output;
+  EXPECT_NE(check.output.find(": slide 2: PNG data, not BMP, JPEG or GIF"), std::string::npos) << check.output;
+  EXPECT_EQ(check.output.find("slide 1"), std::string::npos) << check.output;
+  EXPECT_NE(check.output.find(file + ": no problems found; 2 warnings\n"), std::string::npos) << check.output;
+
+  const Outcome strict = RunInspector("--check --strict " + Quote(file));
+  EXPECT_EQ(strict.status, 1) << strict.output;
+  EXPECT_NE(strict.output.find(file + ": offset " + std::to_string(soundAt) + ": sound 0: MP3 data"),
+            std::string::npos)
+      << strict.output;
+  EXPECT_EQ(strict.output.find("warning"), std::string::npos) << strict.output;
+  EXPECT_EQ(strict.output.find("no problems found"), std::string::npos) << strict.output;
+  EXPECT_EQ(RunInspector("--strict " + Quote(file)).status, 2);
+}
+
 TEST(ZelInspect, ExtractWritesEveryFileAndFailsNamingTheGuessedOnes) {
   // Two slides for frames up to 2 settle the video section; two sounds of
   // which the assignments need one leave the split between them a guess.

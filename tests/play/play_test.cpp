@@ -1,21 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// zel-play: the shared state filled from a container, and the window driven
-// by its keys.
+// zel-play: the shared state filled from a container, the window driven by
+// its keys, and where its errors are shown.
 
 #include <gtest/gtest.h>
+#include <pty.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
-#include <cstdio>
 #include <string>
 
 #include "play/core/play_state.h"
+#include "play/error_box.h"
 #include "play/play_window.h"
 #include "support/images.h"
 #include "support/media_samples.h"
 #include "support/recording_sound_output.h"
-#include "support/run_program.h"
 
 namespace kvarbon {
 namespace {
@@ -107,20 +108,16 @@ TEST(PlayWindow, PlaysOnceAndTheKeysPauseStepRewindAndClose) {
   EXPECT_FALSE(window.isVisible());
 }
 
-TEST(ZelPlay, AMalformedContainerIsReportedWithItsOffsetAndStatus1) {
-  const std::string path = ::testing::TempDir() + "/cut.zel";
-  Bytes cut = Show("20", "");
-  cut.resize(cut.size() - 2);
-  FILE* file = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(file, nullptr);
-  std::fwrite(cut.data(), 1, cut.size(), file);
-  std::fclose(file);
-  // The test's own environment runs it offscreen.
-  const testing::Outcome outcome = testing::RunProgram(KVARBON_ZEL_PLAY, testing::Quote(path));
-  const std::string& output = outcome.output;
-  EXPECT_EQ(outcome.status, 1) << output;
-  EXPECT_NE(output.find("malformed container: offset "), std::string::npos) << output;
-  std::remove(path.c_str());
+TEST(ZelPlay, ErrorsGoToAMessageBoxOnlyWhenStandardErrorIsNoTerminal) {
+  int terminal = -1;
+  int terminalSide = -1;
+  ASSERT_EQ(openpty(&terminal, &terminalSide, nullptr, nullptr, nullptr), 0);
+  int pipeEnds[2];
+  ASSERT_EQ(pipe(pipeEnds), 0);
+  EXPECT_FALSE(ErrorBoxWanted(terminalSide, "xcb"));
+  EXPECT_TRUE(ErrorBoxWanted(pipeEnds[1], "xcb"));
+  EXPECT_FALSE(ErrorBoxWanted(pipeEnds[1], "offscreen"));
+  for (const int fd : {terminal, terminalSide, pipeEnds[0], pipeEnds[1]}) close(fd);
 }
 
 }  // namespace

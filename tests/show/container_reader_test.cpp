@@ -265,7 +265,7 @@ TEST(ContainerReader, ErrorsNameTheOffsetAndWhatWasExpected) {
   EXPECT_TRUE(notAContainer.notAContainer);
   EXPECT_FALSE(ReadContainer(ToBytes("speed50\\speedsound")).error->notAContainer);
   EXPECT_EQ(MalformedContainerMessage("dir/x.zel", notAContainer),
-            "dir/x.zel: malformed container: " + notAContainer.Describe());
+            "dir/x.zel: not a ZEL show (it does not begin with \"speed\")");
   EXPECT_EQ(errorOf("speed\\speed"),
             "offset 5: expected the frame interval in decimal digits, found \"\\speed\" (5C 73 70 65 65 64)");
   EXPECT_EQ(errorOf("speed50\\speedini2=0;x\\ini"),

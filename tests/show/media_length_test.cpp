@@ -37,6 +37,12 @@ TEST(MediaLength, DetectsFormatsBySignatureOnly) {
   EXPECT_EQ(DetectFormat(ToBytes("GIF8")), MediaFormat::kGif);
   EXPECT_EQ(DetectFormat(HexBytes({0xFF, 0xD8})), MediaFormat::kUnknown);
   EXPECT_EQ(DetectFormat({}), MediaFormat::kUnknown);
+  // For messages, also a few kinds a show does not carry; a RIFF file is WAV only in the WAVE form.
+  EXPECT_EQ(LooksLike(ToBytes(std::string_view("RIFF\x10\0\0\0WAVEfmt ", 16))), "WAV");
+  EXPECT_EQ(LooksLike(ToBytes(std::string_view("RIFF\x10\0\0\0WEBPVP8 ", 16))), "WebP");
+  EXPECT_EQ(LooksLike(HexBytes({0xFF, 0xFB, 0x90, 0x64})), "MP3");
+  EXPECT_EQ(LooksLike(HexBytes({0xFF, 0xD8, 0xFF, 0xE0})), "JPEG");
+  EXPECT_EQ(LooksLike(ToBytes("hello")), "");
   EXPECT_EQ(FormatExtension(MediaFormat::kJpeg), "jpg");
   EXPECT_EQ(FormatExtension(MediaFormat::kUnknown), "bin");
 }

@@ -2,6 +2,7 @@
 // zel-inspect: reads a ZEL container (such as Dest.zel) and reports what it
 // holds, checks it for ambiguity, or writes its media payloads out as files.
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <iostream>
@@ -9,12 +10,14 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "app/core/file_error.h"
 #include "app/core/file_io.h"
 #include "cli/core/program.h"
 #include "show/core/container_reader.h"
+#include "show/platform/unusable_media.h"
 
 namespace {
 
@@ -25,7 +28,7 @@ using kvarbon::kExitOk;
 using kvarbon::MediaPayload;
 
 constexpr std::string_view kUsage =
-    "Usage: zel-inspect [--check] FILE\n"
+    "Usage: zel-inspect [--check [--strict]] FILE\n"
     "       zel-inspect --extract DIR FILE\n"
     "       zel-inspect --help | --version\n";
 
@@ -39,7 +42,11 @@ constexpr std::string_view kHelp =
     "  --check FILE        print only the problems: payloads a reader that splits by\n"
     "                      searching for \"-|-\" or the tags would misread, payloads\n"
     "                      whose bounds are not sure, assignments that name no\n"
-    "                      payload; or where the container is malformed\n"
+    "                      payload; or where the container is malformed. Also warn\n"
+    "                      about each sound zel-play and zel-export cannot play and\n"
+    "                      each slide they cannot decode or that is not BMP, JPEG\n"
+    "                      or GIF, saying what its bytes look like\n"
+    "  --strict            with --check: count those warnings as problems (exit 1)\n"
     "  --extract DIR FILE  write every payload into DIR (created when missing):\n"
     "                      sound-0.wav, sound-1.wav, ... numbered from 0 as the\n"
     "                      assignments number them, and slide-1.jpg, slide-2.bmp, ...\n"
@@ -54,8 +61,9 @@ constexpr std::string_view kHelp =
     "otherwise at the next \"-|-\"; the report says which, and when a split is\n"
     "not sure.\n"
     "\n"
-    "Exit status: 0 when all went well (with --check: no problems); 1 when the\n"
-    "container is malformed (with --check: also when it has problems; with\n"
+    "Exit status: 0 when all went well (with --check: no problems; warnings do\n"
+    "not count unless --strict); 1 when the container is malformed or is not a\n"
+    "ZEL show at all (with --check: also when it has problems; with\n"
     "--extract: also when the bounds of a file written are not sure, after\n"
     "writing every file); 2 for a usage error or a file that cannot be read or\n"
     "written.\n";
@@ -64,6 +72,7 @@ std::string NeedsADirectory(std::string_view dir) { return dir.empty() ? "--extr
 
 constexpr std::array kOptions = {
     kvarbon::OptionSpec{.name = "--check"},
+    kvarbon::OptionSpec{.name = "--strict"},
     kvarbon::OptionSpec{.name = "--extract", .value = "a directory", .once = true, .check = NeedsADirectory},
 };
 
@@ -151,10 +160,39 @@ int Extract(const fs::path& file, const fs::path& dir, kvarbon::ByteView bytes, 
   return guessed.empty() ? kExitOk : kExitContainer;
 }
 
+// Prints the problems and, as warnings (as problems when `strict`), the
+// payloads zel-play and zel-export cannot use, in the container's order.
+int Check(const fs::path& file, kvarbon::ByteView bytes, const ContainerContents& contents, bool strict) {
+  struct Finding {
+    kvarbon::ContainerProblem problem;
+    bool warning = false;
+  };
+  std::vector<Finding> findings;
+  for (const kvarbon::ContainerProblem& problem : contents.problems) findings.push_back({problem, false});
+  for (kvarbon::ContainerProblem& unusable : kvarbon::UnusableMedia(bytes, contents)) {
+    findings.push_back({std::move(unusable), !strict});
+  }
+  std::stable_sort(findings.begin(), findings.end(),
+                   [](const Finding& a, const Finding& b) { return a.problem.offset < b.problem.offset; });
+  const auto warnings = static_cast<std::size_t>(
+      std::count_if(findings.begin(), findings.end(), [](const Finding& f) { return f.warning; }));
+  for (const Finding& finding : findings) {
+    PrintProblem(std::cout, file.native() + (finding.warning ? ": warning: " : ": "), finding.problem);
+  }
+  if (findings.size() == warnings) {
+    std::cout << file.native() << ": no problems found";
+    if (warnings > 0) std::cout << "; " << Plural(warnings, "warning", "warnings");
+    std::cout << "\n";
+  }
+  return findings.size() == warnings ? kExitOk : kExitContainer;
+}
+
 int Run(const kvarbon::Arguments& arguments) {
   const bool check = arguments.Has("--check");
   const std::optional<std::string> extractDir = arguments.Value("--extract");
   if (check && extractDir) throw kvarbon::UsageError("--check and --extract cannot be combined");
+  const bool strict = arguments.Has("--strict");
+  if (strict && !check) throw kvarbon::UsageError("--strict goes with --check");
   if (arguments.operands.size() != 1) {
     throw kvarbon::UsageError(arguments.operands.empty() ? "no container file given"
                                                          : "more than one container file given");
@@ -168,11 +206,7 @@ int Run(const kvarbon::Arguments& arguments) {
   }
   if (extractDir) return Extract(file, *extractDir, bytes, contents);
   if (!check) return kExitOk;
-  for (const kvarbon::ContainerProblem& problem : contents.problems) {
-    PrintProblem(std::cout, file.native() + ": ", problem);
-  }
-  if (contents.problems.empty()) std::cout << file.native() << ": no problems found\n";
-  return contents.problems.empty() ? kExitOk : kExitContainer;
+  return Check(file, bytes, contents, strict);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // zel-play: plays a ZEL show (such as Dest.zel) in a window, with its sounds.
 
 #include <QApplication>
-#include <QMessageBox>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -11,6 +10,7 @@
 #include "app/platform/sdl_sound_output.h"
 #include "cli/core/program.h"
 #include "play/core/play_state.h"
+#include "play/error_box.h"
 #include "play/play_window.h"
 #include "show/core/container_reader.h"
 #include "show/core/mapped_file.h"
@@ -40,17 +40,11 @@ constexpr std::string_view kHelp =
     "  -h, --help   show this text\n"
     "  --version    show the version\n"
     "\n"
-    "Without a sound card the show plays silently.\n"
+    "Without a sound card the show plays silently. Errors go to standard error,\n"
+    "and in a message box too when standard error is not a terminal.\n"
     "\n"
     "Exit status: 0 when the window was closed; 1 when the container is malformed\n"
     "or cannot be played; 2 for a usage error or a file that cannot be read.\n";
-
-// Since the player is often started from a file manager, what went wrong is
-// shown in a message box too where one can be seen.
-void ShowInBox(const std::string& text) {
-  if (QCoreApplication::instance() == nullptr || QGuiApplication::platformName() == QStringLiteral("offscreen")) return;
-  QMessageBox::critical(nullptr, QStringLiteral("zel-play"), QString::fromStdString(text));
-}
 
 int Play(const fs::path& show) {
   const kvarbon::MappedFile file(show);
@@ -81,7 +75,8 @@ int main(int argc, char** argv) {
   // Made once the command line is sound, so that --help needs no display; it
   // outlives the run, so that an error can still be shown in a box.
   std::optional<QApplication> app;
-  const kvarbon::ProgramSpec program{.name = "zel-play", .usage = kUsage, .help = kHelp, .alsoReport = ShowInBox};
+  const kvarbon::ProgramSpec program{
+      .name = "zel-play", .usage = kUsage, .help = kHelp, .alsoReport = kvarbon::ShowErrorBox};
   return kvarbon::RunProgram(program, argc, argv, [&](const kvarbon::Arguments& arguments) {
     if (arguments.operands.size() != 1) {
       throw kvarbon::UsageError(arguments.operands.empty() ? "no show given" : "more than one show given");

@@ -455,6 +455,7 @@ std::string ContainerError::Describe() const {
 }
 
 std::string MalformedContainerMessage(const std::filesystem::path& file, const ContainerError& error) {
+  if (error.notAContainer) return file.native() + ": not a ZEL show (it does not begin with " + Quoted(kSpeedTag) + ")";
   return file.native() + ": malformed container: " + error.Describe();
 }
 

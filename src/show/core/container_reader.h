@@ -63,6 +63,8 @@ struct ContainerError {
 
 // The one line zel-inspect, zel-export and zel-play give (after their own
 // name) for a file that could not be read as a container:
+// "FILE: not a ZEL show (it does not begin with "speed")" for one that is not
+// a container at all (an empty file too), and otherwise
 // "FILE: malformed container: offset 20: expected ..., found ...".
 std::string MalformedContainerMessage(const std::filesystem::path& file, const ContainerError& error);
 

@@ -254,6 +254,29 @@ MediaFormat DetectFormat(ByteView bytes) {
   return MediaFormat::kUnknown;
 }
 
+std::string_view LooksLike(ByteView bytes) {
+  const auto has = [&](std::size_t at, std::string_view text) {
+    return StartsWith(bytes.subspan(std::min(at, bytes.size())), text);
+  };
+  if (has(0, "RIFF") && has(8, "WEBP")) return "WebP";
+  if (has(0, "RIFF") && has(8, "AVI ")) return "AVI";
+  if (const MediaFormat format = DetectFormat(bytes); format != MediaFormat::kUnknown) return FormatName(format);
+  if (has(0, "\x89PNG\r\n\x1A\n")) return "PNG";
+  // An ID3 tag, or an MPEG audio frame's sync with a layer set.
+  if (has(0, "ID3") || (bytes.size() >= 2 && At(bytes, 0) == 0xFF && (At(bytes, 1) & 0xE0) == 0xE0 &&
+                        (At(bytes, 1) & 0x06) != 0)) {
+    return "MP3";
+  }
+  if (has(0, "OggS")) return "Ogg";
+  if (has(0, "fLaC")) return "FLAC";
+  if (has(0, std::string_view("II*\0", 4)) || has(0, std::string_view("MM\0*", 4))) return "TIFF";
+  if (has(4, "ftyp")) {
+    if (has(8, "avif")) return "AVIF";
+    return has(8, "heic") || has(8, "heix") || has(8, "mif1") ? "HEIF" : "MP4";
+  }
+  return {};
+}
+
 std::vector<DeclaredLength> DeclaredLengths(ByteView bytes) {
   std::vector<DeclaredLength> lengths;
   switch (DetectFormat(bytes)) {

@@ -22,6 +22,13 @@ std::string_view FormatExtension(MediaFormat format);
 // gets its kind.
 MediaFormat DetectFormat(ByteView bytes);
 
+// What `bytes` look like by their signature, for messages: "WAV", "BMP",
+// "JPEG" or "GIF" as DetectFormat finds them, a few common kinds a show does
+// not carry ("PNG", "MP3", "Ogg", "FLAC", "WebP", "TIFF", "HEIF", "MP4", ...), or empty
+// when none is recognised. A RIFF file of another form than WAVE (WebP, AVI)
+// is named by its form.
+std::string_view LooksLike(ByteView bytes);
+
 // A length the media states for itself, and what states it.
 struct DeclaredLength {
   std::uint64_t length = 0;

@@ -30,17 +30,23 @@ QImage AsImage(const SlidePicture& picture) {
                 static_cast<qsizetype>(picture.width) * 4, QImage::Format_ARGB32_Premultiplied);
 }
 
+// The one decoding of a slide file: a null image when it cannot be decoded.
+QImage Decode(ByteView file) {
+  if (file.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) return {};
+  QImage image;
+  if (!image.loadFromData(reinterpret_cast<const uchar*>(file.data()), static_cast<int>(file.size()))) return {};
+  return image;
+}
+
 }  // namespace
 
 std::optional<SlidePicture> DecodeSlidePicture(ByteView file) {
-  if (file.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) return std::nullopt;
-  QImage image;
-  if (!image.loadFromData(reinterpret_cast<const uchar*>(file.data()), static_cast<int>(file.size())) ||
-      image.isNull()) {
-    return std::nullopt;
-  }
+  QImage image = Decode(file);
+  if (image.isNull()) return std::nullopt;
   return FromImage(std::move(image));
 }
+
+bool SlideDecodes(ByteView file) { return !Decode(file).isNull(); }
 
 SlidePicture ScaledPicture(const SlidePicture& picture, int width, int height) {
   if (picture.Empty() || width <= 0 || height <= 0) return {};

@@ -12,6 +12,9 @@ namespace kvarbon {
 // nullopt when it cannot be decoded.
 std::optional<SlidePicture> DecodeSlidePicture(ByteView file);
 
+// Whether DecodeSlidePicture decodes `file`, without converting the pixels.
+bool SlideDecodes(ByteView file);
+
 // `picture` scaled smoothly to `width` x `height`.
 SlidePicture ScaledPicture(const SlidePicture& picture, int width, int height);
 
