@@ -19,7 +19,7 @@
 #include "export/ffmpeg_handles.h"
 #include "export/show_export.h"
 #include "show/core/container_reader.h"
-#include "show/core/mapped_file.h"
+#include "show/core/show_file.h"
 
 namespace {
 
@@ -119,7 +119,7 @@ Options ReadOptions(const kvarbon::Arguments& arguments) {
   return options;
 }
 
-// Set by SIGINT, SIGTERM, SIGHUP and SIGQUIT; the export checks it after every frame.
+// Set by SIGINT, SIGTERM, SIGHUP and SIGQUIT; the export checks it often (ExportHooks::stop).
 volatile std::sig_atomic_t stopSignal = 0;
 
 extern "C" void OnStopSignal(int signal) { stopSignal = signal; }
@@ -127,7 +127,7 @@ extern "C" void OnStopSignal(int signal) { stopSignal = signal; }
 void CatchStopSignals() {
   struct sigaction action {};
   action.sa_handler = OnStopSignal;
-  // Writes in progress go on; the export stops at the next frame.
+  // Writes in progress go on; the export stops at its next check.
   action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
   // A closed terminal sends SIGHUP: it stops the export as cleanly as Ctrl-C.
@@ -193,12 +193,10 @@ void WarnAboutProblems(const fs::path& show, const ContainerContents& contents) 
   }
 }
 
-int Run(const kvarbon::Arguments& arguments) {
-  const Options options = ReadOptions(arguments);
+int Export(const Options& options) {
   av_log_set_level(AV_LOG_ERROR);
-  const kvarbon::MappedFile file(options.show);
-  const kvarbon::ByteView bytes = file.View();
-  const ContainerContents contents = kvarbon::ReadContainer(bytes);
+  const kvarbon::ShowFile file(options.show);
+  const ContainerContents contents = kvarbon::ReadContainer(file.ReadAll());
   if (contents.error) {
     throw kvarbon::CommandFailure(kExitContainer, kvarbon::MalformedContainerMessage(options.show, *contents.error));
   }
@@ -208,13 +206,12 @@ int Run(const kvarbon::Arguments& arguments) {
   kvarbon::TemporaryFile output(options.out);
   ProgressLine progress(!options.quiet && isatty(STDOUT_FILENO) == 1);
   kvarbon::ExportHooks hooks;
-  hooks.progress = [&](std::int64_t doneMs, std::int64_t totalMs) {
-    progress.Update(doneMs, totalMs);
-    return stopSignal == 0;
-  };
+  hooks.stop = [] { return stopSignal != 0; };
+  hooks.progress = [&](std::int64_t doneMs, std::int64_t totalMs) { progress.Update(doneMs, totalMs); };
   hooks.warn = [&](const std::string& text) { Warn(options.show, text); };
+  hooks.notice = [](const std::string& text) { std::cerr << "zel-export: " << text << "\n"; };
   try {
-    if (!kvarbon::ExportShow(bytes, contents, options.export_, output.Path(), hooks) || stopSignal != 0) {
+    if (!kvarbon::ExportShow(file, contents, options.export_, output.Path(), hooks) || stopSignal != 0) {
       output.Discard();
       progress.End();
       // Ended by the signal, as the shell expects of an interrupted program.
@@ -225,6 +222,9 @@ int Run(const kvarbon::Arguments& arguments) {
   } catch (const kvarbon::ShowError& error) {
     output.Discard();
     throw kvarbon::CommandFailure(kExitContainer, options.show.native() + ": " + error.what());
+  } catch (const kvarbon::ShowChanged&) {
+    output.Discard();
+    throw;
   } catch (const kvarbon::MediaError& error) {
     output.Discard();
     throw kvarbon::CommandFailure(kExitTrouble, "\"" + options.out.native() + "\": " + error.what());
@@ -233,6 +233,15 @@ int Run(const kvarbon::Arguments& arguments) {
   progress.End();
   if (!options.quiet) std::cout << options.out.native() << ": written\n";
   return kExitOk;
+}
+
+int Run(const kvarbon::Arguments& arguments) {
+  const Options options = ReadOptions(arguments);
+  try {
+    return Export(options);
+  } catch (const kvarbon::ShowChanged& error) {
+    throw kvarbon::CommandFailure(kExitContainer, error.what());
+  }
 }
 
 }  // namespace

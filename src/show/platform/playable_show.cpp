@@ -9,9 +9,9 @@
 
 namespace kvarbon {
 
-SlidePicture PlayableFirstSlide(ByteView container, const ContainerContents& contents, std::string_view picture) {
+SlidePicture PlayableFirstSlide(const PayloadSource& payloads, const ContainerContents& contents, std::string_view picture) {
   if (const std::optional<std::string> reason = UnplayableReason(contents)) throw ShowError(*reason);
-  std::optional<SlidePicture> first = DecodeSlidePicture(PayloadBytes(container, contents.slides.front()));
+  std::optional<SlidePicture> first = DecodeSlidePicture(payloads.Read(contents.slides.front()));
   if (!first || first->Empty()) throw ShowError(UndecodableFirstSlideReason(contents, picture));
   return std::move(*first);
 }
