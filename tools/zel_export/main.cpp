@@ -2,9 +2,11 @@
 // zel-export: turns a ZEL show (such as Dest.zel) into an ordinary video file
 // with its sounds, timed as the preview plays it.
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -14,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/core/file_error.h"
 #include "app/core/temporary_file.h"
 #include "cli/core/program.h"
 #include "export/ffmpeg_handles.h"
@@ -193,7 +196,23 @@ void WarnAboutProblems(const fs::path& show, const ContainerContents& contents) 
   }
 }
 
+// Refuses an output that cannot be written, before any work: a folder, or a
+// name in a folder that does not exist or cannot be written. Throws FileError.
+void CheckOutput(const fs::path& out) {
+  struct stat status {};
+  if (::stat(out.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+    kvarbon::ThrowFileError(kvarbon::FileAction::kWrite, out, EISDIR);
+  }
+  const fs::path folder = out.parent_path().empty() ? fs::path(".") : out.parent_path();
+  if (::stat(folder.c_str(), &status) != 0) kvarbon::ThrowFileError(kvarbon::FileAction::kWrite, out, errno);
+  if (!S_ISDIR(status.st_mode)) kvarbon::ThrowFileError(kvarbon::FileAction::kWrite, out, ENOTDIR);
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) kvarbon::ThrowFileError(kvarbon::FileAction::kWrite, out, errno);
+}
+
 int Export(const Options& options) {
+  CheckOutput(options.out);
+  // What exports killed before they could clean up left beside OUT.
+  kvarbon::RemoveStaleTemporaryFiles(options.out);
   av_log_set_level(AV_LOG_ERROR);
   const kvarbon::ShowFile file(options.show);
   const ContainerContents contents = kvarbon::ReadContainer(file.ReadAll());
