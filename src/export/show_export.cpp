@@ -131,20 +131,16 @@ struct ReadySlide {
 
 ReadySlide PrepareSlide(const Bytes& file, const Drawing& drawing) {
   ReadySlide ready;
-  ready.picture = DecodeSlidePicture(file);
-  if (!ready.picture || ready.picture->Empty()) return ready;
-  SlidePicture& picture = *ready.picture;
-  if (drawing.fit) {
-    const FitBox box = FitInside(picture.width, picture.height, drawing.canvasWidth, drawing.canvasHeight);
-    if (box.width != picture.width || box.height != picture.height) {
-      picture = ScaledPicture(picture, box.width, box.height);
+  ready.picture = DecodeSlidePicture(file, [&](int width, int height) {
+    if (drawing.fit) {
+      const FitBox box = FitInside(width, height, drawing.canvasWidth, drawing.canvasHeight);
+      ready.x = box.x;
+      ready.y = box.y;
+      return SlideSize{box.width, box.height};
     }
-    ready.x = box.x;
-    ready.y = box.y;
-  } else if (drawing.scaleX != 1 || drawing.scaleY != 1) {
     const auto scaled = [](int side, double scale) { return std::max(1, static_cast<int>(side * scale + 0.5)); };
-    picture = ScaledPicture(picture, scaled(picture.width, drawing.scaleX), scaled(picture.height, drawing.scaleY));
-  }
+    return SlideSize{scaled(width, drawing.scaleX), scaled(height, drawing.scaleY)};
+  });
   return ready;
 }
 
@@ -153,7 +149,7 @@ ReadySlide PrepareSlide(const Bytes& file, const Drawing& drawing) {
 bool ExportShow(const PayloadSource& payloads, const ContainerContents& contents, const ExportOptions& options,
                 const std::filesystem::path& file, const ExportHooks& hooks) {
   const auto stopped = [&] { return hooks.stop && hooks.stop(); };
-  const SlidePicture first = PlayableFirstSlide(payloads, contents, "the video");
+  const SlideSize first = PlayableFirstSlide(payloads, contents, "the video");
   const int interval = *contents.frameInterval;
   const std::size_t frameCount = contents.slides.size();
 

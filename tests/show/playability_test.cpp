@@ -29,7 +29,7 @@ TEST(Playability, TheIntervalThenTheSlidesThenSlideOneDecodingDecide) {
 
   // Slide 1 gives the picture its size, so it must decode; later ones need not.
   const Bytes playable = ZelContainer("50", "", {}, {Bmp(3, "\x10\x20\x30"), ToBytes("BM broken")});
-  const SlidePicture first = PlayableFirstSlide(MemoryPayloads(playable), ReadContainer(playable), "the video");
+  const SlideSize first = PlayableFirstSlide(MemoryPayloads(playable), ReadContainer(playable), "the video");
   EXPECT_EQ(first.width, 3);
   EXPECT_EQ(first.height, 1);
   const Bytes broken = ZelContainer("50", "", {}, {ToBytes("BM broken"), Bmp(3, "")});

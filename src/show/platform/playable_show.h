@@ -6,15 +6,15 @@
 #include "show/core/container_reader.h"
 #include "show/core/playability.h"
 #include "show/core/show_file.h"
-#include "slides/core/slide_picture.h"
+#include "show/platform/slide_decoding.h"
 
 namespace kvarbon {
 
-// The check zel-play and zel-export make before they start: slide 1 of a
-// container read without error, decoded, when the show can be played.
+// The check zel-play and zel-export make before they start: the size of slide
+// 1 of a container read without error, decoded, when the show can be played.
 // Throws ShowError with UnplayableReason's text, or with
 // UndecodableFirstSlideReason's (for `picture`) when slide 1 cannot be decoded,
 // and what `payloads` throws.
-SlidePicture PlayableFirstSlide(const PayloadSource& payloads, const ContainerContents& contents, std::string_view picture);
+SlideSize PlayableFirstSlide(const PayloadSource& payloads, const ContainerContents& contents, std::string_view picture);
 
 }  // namespace kvarbon
