@@ -189,6 +189,16 @@ TEST(ZelExport, MalformedContainersAndUsageErrorsLeaveNothing) {
   EXPECT_NE(wrongType.output.find(".webm"), std::string::npos);
   EXPECT_EQ(RunExport(Quote(dir / "missing.zel") + " " + Quote(dir / "out.mp4")).status, 2);
   EXPECT_EQ(RunExport("--size 33x24 a.zel b.mp4").status, 2);
+  // 2700 frames of 32.767 s: 24 h 34 min.
+  testing::WriteFile(dir / "days.zel", ZelContainer("32767", "", {}, std::vector<Bytes>(2700, testing::Bmp(2, ""))));
+  const Outcome days = RunExport(Quote(dir / "days.zel") + " " + Quote(dir / "out.mp4"));
+  EXPECT_EQ(days.status, 2);
+  EXPECT_NE(days.output.find((dir / "days.zel").native() +
+                             ": the video would last 24:34:31 (1.0 days), more than 24 hours; give --force"),
+            std::string::npos)
+      << days.output;
+  std::filesystem::remove(dir / "days.zel");
+
   // An output that cannot be written is refused before the show is read.
   std::filesystem::create_directory(dir / "folder.mp4");
   const Outcome folder = RunExport(Quote(dir / "cut.zel") + " " + Quote(dir / "folder.mp4"));

@@ -32,7 +32,7 @@ using kvarbon::kExitContainer;
 using kvarbon::kExitOk;
 using kvarbon::kExitTrouble;
 
-constexpr std::string_view kUsage = "Usage: zel-export [--size WxH] [--fit] [--quiet] SHOW.zel OUT\n";
+constexpr std::string_view kUsage = "Usage: zel-export [--size WxH] [--fit] [--force] [--quiet] SHOW.zel OUT\n";
 
 constexpr std::string_view kHelp =
     "\n"
@@ -49,17 +49,23 @@ constexpr std::string_view kHelp =
     "  --fit          scale each slide to fit the picture, centred on black;\n"
     "                 by default every slide is drawn at its own size at the\n"
     "                 top-left corner over the ones before, as the preview draws\n"
+    "  --force        export a show that lasts more than 24 hours; without it\n"
+    "                 such a show is refused, saying how long it is\n"
     "  --quiet        print nothing on standard output\n"
     "  -h, --help     show this text\n"
     "  --version      show the version\n"
     "\n"
-    "The picture is as large as the first slide (rounded up to even sizes). OUT\n"
-    "appears only when it is complete: an interrupted or failed export leaves\n"
-    "nothing behind. Progress is shown when standard output is a terminal.\n"
+    "The picture is as large as the first slide (rounded up to even sizes), but\n"
+    "without --size at most 3840x2160: a larger one is scaled down to fit,\n"
+    "keeping its aspect, with a notice. OUT appears only when it is complete and\n"
+    "on the disk: an interrupted or failed export leaves nothing behind, and the\n"
+    "temporary files of exports that were killed are removed. Progress, with the\n"
+    "time still expected, is shown when standard output is a terminal.\n"
     "\n"
-    "Exit status: 0 when the video was written; 1 when the container is malformed\n"
-    "or cannot be played; 2 for a usage error or a file that cannot be read or\n"
-    "written.\n";
+    "Exit status: 0 when the video was written; 1 when the container is malformed,\n"
+    "cannot be played, or changed while it was read; 2 for a usage error, a file\n"
+    "that cannot be read or written, or a show of more than 24 hours without\n"
+    "--force.\n";
 
 // "1280x720" as two even positive numbers.
 bool ParseSize(std::string_view text, int& width, int& height) {
@@ -85,12 +91,14 @@ std::string CheckSize(std::string_view value) {
 constexpr std::array kOptions = {
     kvarbon::OptionSpec{.name = "--size", .value = "a size such as 1280x720", .check = CheckSize},
     kvarbon::OptionSpec{.name = "--fit"},
+    kvarbon::OptionSpec{.name = "--force"},
     kvarbon::OptionSpec{.name = "--quiet", .alias = "-q"},
 };
 
 // What the command line asks to export, and how.
 struct Options {
   bool quiet = false;
+  bool force = false;  // export a show longer than kLongestUnforced
   kvarbon::ExportOptions export_;
   fs::path show;
   fs::path out;
@@ -103,6 +111,7 @@ Options ReadOptions(const kvarbon::Arguments& arguments) {
   }
   Options options;
   options.quiet = arguments.Has("--quiet");
+  options.force = arguments.Has("--force");
   options.export_.fit = arguments.Has("--fit");
   if (const std::optional<std::string> size = arguments.Value("--size")) {
     int width = 0;
@@ -137,6 +146,17 @@ void CatchStopSignals() {
   for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(signal, &action, nullptr);
 }
 
+// The longest show exported without --force.
+constexpr std::int64_t kLongestUnforcedMs = std::int64_t{24} * 60 * 60 * 1000;
+
+// "H:MM:SS", hours counting on past a day.
+std::string ClockTime(double seconds) {
+  const auto whole = static_cast<long long>(seconds + 0.5);
+  char text[48];
+  std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", whole / 3600, whole / 60 % 60, whole % 60);
+  return text;
+}
+
 // One line of progress, rewritten in place, at most four times a second.
 class ProgressLine {
  public:
@@ -160,9 +180,10 @@ class ProgressLine {
     const double part = static_cast<double>(doneMs) / static_cast<double>(totalMs);
     const double elapsed = std::chrono::duration<double>(now - start_).count();
     const double left = part > 0 ? elapsed * (1 - part) / part : 0;
-    std::fprintf(stdout, "\rzel-export: %3d%%, %.1f of %.1f s of video, about %.0f s left   ",
-                 static_cast<int>(part * 100), static_cast<double>(doneMs) / 1000, static_cast<double>(totalMs) / 1000,
-                 left);
+    const std::string done = ClockTime(static_cast<double>(doneMs) / 1000);
+    const std::string total = ClockTime(static_cast<double>(totalMs) / 1000);
+    std::fprintf(stdout, "\rzel-export: %3d%%, %s of %s of video, about %s left   ", static_cast<int>(part * 100),
+                 done.c_str(), total.c_str(), ClockTime(left).c_str());
     std::fflush(stdout);
   }
 
@@ -226,6 +247,14 @@ int Export(const Options& options) {
   ProgressLine progress(!options.quiet && isatty(STDOUT_FILENO) == 1);
   kvarbon::ExportHooks hooks;
   hooks.stop = [] { return stopSignal != 0; };
+  hooks.begin = [&](std::int64_t totalMs) {
+    if (totalMs <= kLongestUnforcedMs || options.force) return true;
+    char days[32];
+    std::snprintf(days, sizeof days, "%.1f", static_cast<double>(totalMs) / (24.0 * 60 * 60 * 1000));
+    throw kvarbon::CommandFailure(kExitTrouble, options.show.native() + ": the video would last " +
+                                                    ClockTime(static_cast<double>(totalMs) / 1000) + " (" + days +
+                                                    " days), more than 24 hours; give --force to export it anyway");
+  };
   hooks.progress = [&](std::int64_t doneMs, std::int64_t totalMs) { progress.Update(doneMs, totalMs); };
   hooks.warn = [&](const std::string& text) { Warn(options.show, text); };
   hooks.notice = [](const std::string& text) { std::cerr << "zel-export: " << text << "\n"; };
