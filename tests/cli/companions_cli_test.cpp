@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // zel-inspect, zel-export and zel-play run as programs: what each says about a
-// file that is no show, a show that breaks later, a show changed while it is
-// read, and an unknown option.
+// file that is no show, a show that breaks later, a show without slides, a
+// show changed while it is read, and an unknown option.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -39,7 +39,7 @@ const Companion kCompanions[] = {
     {"zel-play", KVARBON_ZEL_PLAY, false},
 };
 
-TEST(Companions, SayAFileIsNoShowAndWhereAShowBreaks) {
+TEST(Companions, SayAFileIsNoShowWhereAShowBreaksAndThatOneWithoutSlidesCannotBePlayed) {
   testing::TempDir dir;
   testing::WriteFile(dir / "notes.txt", "hello, these are notes\n");
   testing::WriteFile(dir / "empty.zel", "");
@@ -47,6 +47,7 @@ TEST(Companions, SayAFileIsNoShowAndWhereAShowBreaks) {
   Bytes cut = testing::ZelContainer("50", "", {}, {testing::Bmp(1, "")});
   cut.resize(cut.size() - 2);
   testing::WriteFile(dir / "cut.zel", cut);
+  testing::WriteFile(dir / "bare.zel", testing::ZelContainer("50", "", {}, {}));
   const std::string cutError = (dir / "cut.zel").native() + ": malformed container: offset " +
                                std::to_string(cut.size() - 6) +
                                ": expected the closing tag \"\\video\" ending the file";
@@ -67,6 +68,13 @@ TEST(Companions, SayAFileIsNoShowAndWhereAShowBreaks) {
     const Outcome broken = run("cut.zel");
     EXPECT_EQ(broken.status, 1) << program.name;
     EXPECT_NE(broken.output.find(program.name + ": " + cutError), std::string::npos) << broken.output;
+    // The same verdict on a show without slides; zel-inspect gives it with --check.
+    const Outcome bare = program.writes || program.name == "zel-play"
+                             ? run("bare.zel")
+                             : testing::RunProgram(program.path, "--check " + Quote(dir / "bare.zel"));
+    EXPECT_EQ(bare.status, 1) << program.name;
+    EXPECT_NE(bare.output.find((dir / "bare.zel").native() + ": the container holds no slides\n"), std::string::npos)
+        << program.name << ": " << bare.output;
   }
 }
 
