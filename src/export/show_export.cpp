@@ -32,7 +32,8 @@ std::string Where(const MediaPayload& payload) {
 // channels as the track is written.
 class TrackSound final : public SoundPieces {
  public:
-  // Nullopt for a sound the WAV loader refuses. Throws what `payloads` throws.
+  // Null for a sound the WAV loader refuses. Throws what `payloads` throws, and
+  // ShowError naming the sound when its conversion cannot be set up.
   static std::unique_ptr<TrackSound> Open(const PayloadSource& payloads, const MediaPayload& payload) {
     auto sound = std::unique_ptr<TrackSound>(new TrackSound(payloads.Read(payload), payload));
     if (!sound->wav_) return nullptr;
