@@ -179,11 +179,13 @@ class ProgressLine {
     drawn_ = true;
     const double part = static_cast<double>(doneMs) / static_cast<double>(totalMs);
     const double elapsed = std::chrono::duration<double>(now - start_).count();
-    const double left = part > 0 ? elapsed * (1 - part) / part : 0;
+    // The rate of the first second says little about the rest.
+    const std::string left =
+        part > 0 && elapsed >= 1 ? "about " + ClockTime(elapsed * (1 - part) / part) + " left" : "estimating";
     const std::string done = ClockTime(static_cast<double>(doneMs) / 1000);
     const std::string total = ClockTime(static_cast<double>(totalMs) / 1000);
-    std::fprintf(stdout, "\rzel-export: %3d%%, %s of %s of video, about %s left   ", static_cast<int>(part * 100),
-                 done.c_str(), total.c_str(), ClockTime(left).c_str());
+    std::fprintf(stdout, "\rzel-export: %3d%%, %s of %s of video, %s          ", static_cast<int>(part * 100),
+                 done.c_str(), total.c_str(), left.c_str());
     std::fflush(stdout);
   }
 
