@@ -21,7 +21,7 @@
 #include "app/core/file_io.h"
 #include "app/platform/sdl_sound_output.h"
 #include "play/core/play_state.h"
-#include "show/core/mapped_file.h"
+#include "show/core/show_file.h"
 #include "play/play_window.h"
 #include "zel_tools/generated_show.h"
 
@@ -99,12 +99,12 @@ int main(int argc, char** argv) {
   }
   const long anonBeforeKb = StatusKb("RssAnon");
   {
-    const kvarbon::MappedFile file(show);
-    const kvarbon::ContainerContents contents = kvarbon::ReadContainer(file.View());
+    const kvarbon::ShowFile file(show);
+    const kvarbon::ContainerContents contents = kvarbon::ReadContainer(file.ReadAll());
     kvarbon::SharedState state;
-    if (contents.error || kvarbon::FillSharedState(file.View(), contents, state)) return 1;
+    if (contents.error || kvarbon::FillSharedState(file, contents, state)) return 1;
     kvarbon::SdlSoundOutput sound;
-    TimedWindow window(file.View(), contents, state, sound, "play-bench.zel");
+    TimedWindow window(file, contents, state, sound, "play-bench.zel");
     // With --full-hd the picture is scaled up to 1920 x 1080, as full screen on such a display.
     if (fullHd) window.resize(1920, 1080 + 24);
     window.show();

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/show_export.h"
 
+#include <algorithm>
 #include <future>
+#include <memory>
 #include <vector>
 
 #include "export/core/export_timeline.h"
@@ -21,17 +23,63 @@ void Warn(const ExportHooks& hooks, const std::string& text) {
   if (hooks.warn) hooks.warn(text);
 }
 
-struct Track {
-  std::vector<SoundSpan> spans;
-  std::vector<std::vector<float>> sounds;  // at the track's rate and channels
+// "offset 40: sound 2"
+std::string Where(const MediaPayload& payload) {
+  return "offset " + std::to_string(payload.offset) + ": " + PayloadName(payload);
+}
+
+// A sound payload read from the container, converted to the track's rate and
+// channels as the track is written.
+class TrackSound final : public SoundPieces {
+ public:
+  // Null for a sound the WAV loader refuses. Throws what `payloads` throws, and
+  // ShowError naming the sound when its conversion cannot be set up.
+  static std::unique_ptr<TrackSound> Open(const PayloadSource& payloads, const MediaPayload& payload) {
+    auto sound = std::unique_ptr<TrackSound>(new TrackSound(payloads.Read(payload), payload));
+    if (!sound->wav_) return nullptr;
+    return sound;
+  }
+
+  std::int64_t Length() const { return resampled_ ? resampled_->Length() : 0; }
+
+  std::size_t Next(std::span<float> out) override {
+    try {
+      return resampled_->Next(out);
+    } catch (const MediaError& error) {
+      throw Failure(error);
+    }
+  }
+
+ private:
+  TrackSound(Bytes bytes, const MediaPayload& payload) : bytes_(std::move(bytes)), payload_(payload) {
+    wav_ = WavSound::Load(bytes_);
+    if (!wav_) return;
+    const WavImage& frames = wav_->Frames();
+    try {
+      resampled_.emplace(
+          frames.sampleRate, frames.channels, frames.FrameCount(),
+          [&frames](std::size_t from, std::span<float> out) { return ReadFloatFrames(frames, from, out); },
+          kTrackRate, kTrackChannels);
+    } catch (const MediaError& error) {
+      throw Failure(error);
+    }
+  }
+
+  // The sound named, as a fault of the show.
+  ShowError Failure(const MediaError& error) const {
+    return ShowError(Where(payload_) + ": cannot be converted to the video's sound track: " + error.what());
+  }
+
+  Bytes bytes_;  // the payload, which wav_ may read in place
+  const MediaPayload& payload_;
+  std::optional<WavSound> wav_;
+  std::optional<ResampledSound> resampled_;
 };
 
-// Decodes the sounds frames use, and places them.
-Track PlanTrack(ByteView container, const ContainerContents& contents,
-                const std::vector<std::optional<std::size_t>>& frameSounds, int frameInterval,
-                const ExportHooks& hooks) {
-  Track track;
-  track.sounds.resize(contents.sounds.size());
+// Places the sounds frames use; each is read once here for its length.
+std::vector<SoundSpan> PlanTrack(const PayloadSource& payloads, const ContainerContents& contents,
+                                 const std::vector<std::optional<std::size_t>>& frameSounds, int frameInterval,
+                                 const ExportHooks& hooks) {
   std::vector<bool> used(contents.sounds.size());
   for (const std::optional<std::size_t>& sound : frameSounds) {
     if (sound) used[*sound] = true;
@@ -39,102 +87,157 @@ Track PlanTrack(ByteView container, const ContainerContents& contents,
   std::vector<std::int64_t> lengths(contents.sounds.size());
   for (std::size_t s = 0; s < contents.sounds.size(); ++s) {
     if (!used[s]) continue;
-    const std::optional<WavSound> sound = WavSound::Load(PayloadBytes(container, contents.sounds[s]));
+    if (hooks.stop && hooks.stop()) return {};
+    const std::unique_ptr<TrackSound> sound = TrackSound::Open(payloads, contents.sounds[s]);
     if (!sound) {
-      Warn(hooks, "offset " + std::to_string(contents.sounds[s].offset) + ": " + PayloadName(contents.sounds[s]) +
-                      ": not a WAV encoding that can be played; its frames are silent");
+      Warn(hooks, Where(contents.sounds[s]) + ": not a WAV encoding that can be played; its frames are silent");
       continue;
     }
-    track.sounds[s] = Resample(ToPcmSound(sound->Frames()), kTrackRate, kTrackChannels);
-    lengths[s] = static_cast<std::int64_t>(track.sounds[s].size() / kTrackChannels);
+    lengths[s] = sound->Length();
   }
-  track.spans = PlanSounds(frameInterval, frameSounds, lengths, kTrackRate);
-  return track;
+  return PlanSounds(frameInterval, frameSounds, lengths, kTrackRate);
 }
 
-// A slide decoded, and with `fit` scaled to fit the canvas, with where its corner goes.
+// The video's default size: slide 1's, rounded up to even, scaled down to fit
+// the largest default size keeping its aspect.
+struct VideoSize {
+  int width = 0;
+  int height = 0;
+};
+
+VideoSize DefaultVideoSize(int slideWidth, int slideHeight) {
+  const VideoSize even{EvenUp(slideWidth), EvenUp(slideHeight)};
+  if (even.width <= kLargestDefaultWidth && even.height <= kLargestDefaultHeight) return even;
+  const FitBox box = FitInside(slideWidth, slideHeight, kLargestDefaultWidth, kLargestDefaultHeight);
+  // Even sides, rounded down so that they still fit.
+  return {std::max(2, box.width & ~1), std::max(2, box.height & ~1)};
+}
+
+// How each slide is drawn: the canvas takes slide 1's size, or the video's
+// when that is smaller, and then every slide is scaled as the canvas is.
+struct Drawing {
+  bool fit = false;
+  int canvasWidth = 0;
+  int canvasHeight = 0;
+  double scaleX = 1;  // of a slide drawn at its own size
+  double scaleY = 1;
+};
+
+// A slide decoded and scaled for the canvas, with where its corner goes.
 struct ReadySlide {
   std::optional<SlidePicture> picture;
   int x = 0;
   int y = 0;
 };
 
-ReadySlide PrepareSlide(ByteView file, bool fit, int canvasWidth, int canvasHeight) {
+ReadySlide PrepareSlide(const Bytes& file, const Drawing& drawing) {
   ReadySlide ready;
-  ready.picture = DecodeSlidePicture(file);
-  if (!ready.picture || !fit) return ready;
-  const FitBox box = FitInside(ready.picture->width, ready.picture->height, canvasWidth, canvasHeight);
-  if (box.width != ready.picture->width || box.height != ready.picture->height) {
-    ready.picture = ScaledPicture(*ready.picture, box.width, box.height);
-  }
-  ready.x = box.x;
-  ready.y = box.y;
+  ready.picture = DecodeSlidePicture(file, [&](int width, int height) {
+    if (drawing.fit) {
+      const FitBox box = FitInside(width, height, drawing.canvasWidth, drawing.canvasHeight);
+      ready.x = box.x;
+      ready.y = box.y;
+      return SlideSize{box.width, box.height};
+    }
+    const auto scaled = [](int side, double scale) { return std::max(1, static_cast<int>(side * scale + 0.5)); };
+    return SlideSize{scaled(width, drawing.scaleX), scaled(height, drawing.scaleY)};
+  });
   return ready;
 }
 
 }  // namespace
 
-bool ExportShow(ByteView container, const ContainerContents& contents, const ExportOptions& options,
+bool ExportShow(const PayloadSource& payloads, const ContainerContents& contents, const ExportOptions& options,
                 const std::filesystem::path& file, const ExportHooks& hooks) {
-  const SlidePicture first = PlayableFirstSlide(container, contents, "the video");
+  const auto stopped = [&] { return hooks.stop && hooks.stop(); };
+  const SlideSize first = PlayableFirstSlide(payloads, contents, "the video");
   const int interval = *contents.frameInterval;
   const std::size_t frameCount = contents.slides.size();
-  FrameCanvas canvas(EvenUp(first.width), EvenUp(first.height));
+
+  VideoSize video = DefaultVideoSize(first.width, first.height);
+  if (options.width && options.height) {
+    video = {*options.width, *options.height};
+  } else if (video.width != EvenUp(first.width) || video.height != EvenUp(first.height)) {
+    if (hooks.notice) {
+      hooks.notice("slide 1 is " + std::to_string(first.width) + "x" + std::to_string(first.height) +
+                   "; the video is scaled down to " + std::to_string(video.width) + "x" +
+                   std::to_string(video.height) + " (--size asks for another size)");
+    }
+  }
+  Drawing drawing;
+  drawing.fit = options.fit;
+  drawing.canvasWidth = EvenUp(first.width);
+  drawing.canvasHeight = EvenUp(first.height);
+  if (static_cast<std::int64_t>(video.width) * video.height <
+      static_cast<std::int64_t>(drawing.canvasWidth) * drawing.canvasHeight) {
+    drawing.scaleX = static_cast<double>(video.width) / drawing.canvasWidth;
+    drawing.scaleY = static_cast<double>(video.height) / drawing.canvasHeight;
+    drawing.canvasWidth = video.width;
+    drawing.canvasHeight = video.height;
+  }
+  FrameCanvas canvas(drawing.canvasWidth, drawing.canvasHeight);
 
   const std::vector<std::optional<std::size_t>> frameSounds =
       FrameSounds(contents.entries, frameCount, contents.sounds.size());
-  const Track track = PlanTrack(container, contents, frameSounds, interval, hooks);
-  const bool anySound = !track.spans.empty();
-  const std::int64_t endMs = VideoEndMs(interval, frameCount, track.spans, kTrackRate);
+  const std::vector<SoundSpan> spans = PlanTrack(payloads, contents, frameSounds, interval, hooks);
+  if (stopped()) return false;
+  const bool anySound = !spans.empty();
+  const std::int64_t endMs = VideoEndMs(interval, frameCount, spans, kTrackRate);
+  if (hooks.begin && !hooks.begin(endMs)) return false;
 
   WriterSettings settings;
   settings.kind = options.kind;
   settings.sourceWidth = canvas.Width();
   settings.sourceHeight = canvas.Height();
-  settings.width = options.width.value_or(canvas.Width());
-  settings.height = options.height.value_or(canvas.Height());
+  settings.width = video.width;
+  settings.height = video.height;
   settings.frameInterval = interval;
   settings.audio = anySound;
   MediaWriter writer(file, settings);
 
+  TrackRenderer track(spans, kTrackChannels, [&](std::size_t sound) -> std::unique_ptr<SoundPieces> {
+    return TrackSound::Open(payloads, contents.sounds[sound]);
+  });
   std::int64_t soundDone = 0;
   std::vector<float> chunk;
-  // Writes the sound track up to (not including) sample `to`.
+  // Writes the sound track up to (not including) sample `to`; false when stopped.
   const auto writeSoundUpTo = [&](std::int64_t to) {
     while (anySound && soundDone < to) {
+      if (stopped()) return false;
       const std::int64_t count = std::min(kTrackStep, to - soundDone);
       chunk.resize(static_cast<std::size_t>(count * kTrackChannels));
-      RenderTrack(track.spans, track.sounds, kTrackChannels, soundDone, chunk);
+      track.Next(chunk);
       writer.WriteSound(chunk);
       soundDone += count;
+      if (hooks.progress) hooks.progress(soundDone * 1000 / kTrackRate, endMs);
     }
+    return true;
   };
 
-  // The next slide is decoded on another thread while this one is encoded.
+  // The next slide is read and decoded on another thread while this one is encoded.
   const auto prepare = [&](std::size_t frame) {
-    return std::async(std::launch::async | std::launch::deferred, PrepareSlide,
-                      PayloadBytes(container, contents.slides[frame - 1]), options.fit, canvas.Width(),
-                      canvas.Height());
+    return std::async(std::launch::async | std::launch::deferred, [&payloads, &contents, &drawing, frame] {
+      return PrepareSlide(payloads.Read(contents.slides[frame - 1]), drawing);
+    });
   };
   std::future<ReadySlide> next = prepare(1);
   for (std::size_t frame = 1; frame <= frameCount; ++frame) {
     const ReadySlide ready = next.get();
     if (frame < frameCount) next = prepare(frame + 1);
     if (!ready.picture) {
-      const MediaPayload& slide = contents.slides[frame - 1];
-      Warn(hooks, "offset " + std::to_string(slide.offset) + ": " + PayloadName(slide) +
-                      ": cannot be decoded; the picture before it stays");
+      Warn(hooks, Where(contents.slides[frame - 1]) + ": cannot be decoded; the picture before it stays");
     } else {
       if (options.fit) canvas.Fill(0);
       canvas.Draw(*ready.picture, ready.x, ready.y);
     }
     const std::int64_t startMs = FrameStartMs(interval, frame);
     const std::int64_t durationMs = FrameDurationMs(interval, frameCount, frame, endMs);
-    writeSoundUpTo(SampleAt(startMs + durationMs, kTrackRate));
+    if (!writeSoundUpTo(SampleAt(startMs + durationMs, kTrackRate))) return false;
     writer.WritePicture(canvas.Pixels(), startMs, durationMs);
-    if (hooks.progress && !hooks.progress(startMs + durationMs, endMs)) return false;
+    if (hooks.progress) hooks.progress(startMs + durationMs, endMs);
+    if (stopped()) return false;
   }
-  writeSoundUpTo(SampleAt(endMs, kTrackRate));
+  if (!writeSoundUpTo(SampleAt(endMs, kTrackRate))) return false;
   writer.Finish();
   return true;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "play/play_window.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
@@ -15,9 +16,9 @@ namespace kvarbon {
 namespace {
 
 // The canvas takes the first slide's size, rounded up to even as the exporter's video does.
-FrameCanvas CanvasFor(ByteView container, const ContainerContents& contents) {
+FrameCanvas CanvasFor(const PayloadSource& payloads, const ContainerContents& contents) {
   if (contents.slides.empty()) return FrameCanvas(2, 2);
-  const std::optional<SlidePicture> first = DecodeSlidePicture(PayloadBytes(container, contents.slides.front()));
+  const std::optional<SlidePicture> first = DecodeSlidePicture(payloads.Read(contents.slides.front()));
   if (!first || first->Empty()) return FrameCanvas(2, 2);
   return FrameCanvas(EvenUp(first->width), EvenUp(first->height));
 }
@@ -39,11 +40,11 @@ void CanvasView::paintEvent(QPaintEvent*) {
   painter.drawImage(QRect(box.x, box.y, box.width, box.height), image);
 }
 
-PlayWindow::PlayWindow(ByteView container, const ContainerContents& contents, const SharedState& state,
+PlayWindow::PlayWindow(const PayloadSource& payloads, const ContainerContents& contents, const SharedState& state,
                        SoundOutput& sound, const QString& title)
-    : container_(container),
+    : payloads_(payloads),
       contents_(contents),
-      canvas_(CanvasFor(container, contents)),
+      canvas_(CanvasFor(payloads, contents)),
       clock_(state, static_cast<int>(std::min<std::size_t>(contents.slides.size(), std::numeric_limits<int>::max())),
              *this, sound, steady_),
       view_(new CanvasView(canvas_, this)),
@@ -68,14 +69,23 @@ PlayWindow::PlayWindow(ByteView container, const ContainerContents& contents, co
     // A frame that cannot be shown is skipped; nothing leaves the event loop.
     try {
       clock_.Tick();
+    } catch (const ShowChanged& error) {
+      return Stop(error);
     } catch (const std::exception&) {
     }
     FollowClock();
   });
 }
 
+void PlayWindow::Stop(const ShowChanged& error) {
+  failure_ = error.what();
+  timer_.stop();
+  close();
+  QCoreApplication::exit(1);
+}
+
 std::optional<SlidePicture> PlayWindow::Decode(int frame) const {
-  return DecodeSlidePicture(PayloadBytes(container_, contents_.slides[static_cast<std::size_t>(frame - 1)]));
+  return DecodeSlidePicture(payloads_.Read(contents_.slides[static_cast<std::size_t>(frame - 1)]));
 }
 
 void PlayWindow::Prefetch(int frame) {
@@ -124,6 +134,8 @@ void PlayWindow::keyPressEvent(QKeyEvent* event) {
   // A key whose frame cannot be shown does nothing more.
   try {
     HandleKey(event);
+  } catch (const ShowChanged& error) {
+    return Stop(error);
   } catch (const std::exception&) {
   }
   FollowClock();

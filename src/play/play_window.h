@@ -6,12 +6,14 @@
 #include <deque>
 #include <future>
 #include <optional>
+#include <string>
 
 #include "app/core/shared_state.h"
 #include "app/core/sound_output.h"
 #include "play/core/monotonic_clock.h"
 #include "play/core/play_clock.h"
 #include "show/core/container_reader.h"
+#include "show/core/show_file.h"
 #include "preview/core/frame_canvas.h"
 #include "slides/core/slide_picture.h"
 
@@ -40,17 +42,21 @@ class CanvasView : public QWidget {
 //
 // Keys: Space pauses and resumes (at the end, or after Home, plays from frame
 // 1); Left and Right step; Home goes to frame 1; F11 toggles full screen;
-// Escape leaves full screen, or else closes the window.
+// Escape leaves full screen, or else closes the window. When the show file
+// changes while it is read, the window closes and Failure() says so.
 class PlayWindow : public QWidget, public PlayView {
  public:
-  // `container` and `contents` must outlive the window, `state` filled from them.
-  PlayWindow(ByteView container, const ContainerContents& contents, const SharedState& state, SoundOutput& sound,
+  // `payloads` and `contents` must outlive the window, `state` filled from them.
+  // Throws what `payloads` throws.
+  PlayWindow(const PayloadSource& payloads, const ContainerContents& contents, const SharedState& state, SoundOutput& sound,
              const QString& title);
 
   // Plays from frame 1: shows it and starts its sound now, the next frame one interval later.
   void PlayFromStart();
 
   int FrameShown() const { return clock_.FrameShown(); }
+  // Why playing stopped before the window was closed by the user, if it did.
+  const std::optional<std::string>& Failure() const { return failure_; }
   void PrepareFrame(int frame) override;
   void DrawFrame(int frame) override;
 
@@ -64,8 +70,10 @@ class PlayWindow : public QWidget, public PlayView {
   void Prefetch(int frame);
   // After the clock moved: decodes ahead while playing and sets the timer for the next tick.
   void FollowClock();
+  // Stops playing and closes the window, keeping `error` for Failure().
+  void Stop(const ShowChanged& error);
 
-  ByteView container_;
+  const PayloadSource& payloads_;
   const ContainerContents& contents_;
   FrameCanvas canvas_;
   SteadyClock steady_;
@@ -80,6 +88,7 @@ class PlayWindow : public QWidget, public PlayView {
   };
   std::deque<Ahead> ahead_;
   std::optional<SlidePicture> prepared_;  // the next frame's slide, once decoded
+  std::optional<std::string> failure_;
 };
 
 }  // namespace kvarbon

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 
 namespace kvarbon {
 namespace {
@@ -50,21 +52,49 @@ TEST(ExportTimeline, TheVideoRunsOnWhileTheLastSoundPlaysHoldingTheLastFrame) {
   EXPECT_EQ(VideoEndMs(50, 2, {}, kRate), 100);
 }
 
+// A sound held in memory, handed out in pieces.
+class HeldSound final : public SoundPieces {
+ public:
+  explicit HeldSound(std::vector<float> samples) : samples_(std::move(samples)) {}
+  std::size_t Next(std::span<float> out) override {
+    const std::size_t count = std::min(out.size(), samples_.size() - at_);
+    std::copy_n(samples_.begin() + static_cast<std::ptrdiff_t>(at_), count, out.begin());
+    at_ += count;
+    return count / 2;
+  }
+
+ private:
+  std::vector<float> samples_;
+  std::size_t at_ = 0;
+};
+
 TEST(ExportTimeline, TheTrackHoldsEachSoundWhereItIsHeardWhicheverPiecesItIsRenderedIn) {
   const std::vector<std::vector<float>> sounds = {{1, -1, 2, -2, 3, -3, 4, -4}, {7, 7, 8, 8}};
-  const std::vector<SoundSpan> spans = {{0, 1, 2}, {1, 3, 2}, {0, 7, 4}};
-  std::vector<float> whole(2 * 12);
-  RenderTrack(spans, sounds, 2, 0, whole);
+  // Sound 0 from 1 cut off at 3 by sound 1, sound 2 (silent) cut off before it
+  // is heard, sound 0 again from 7 to its end.
+  const std::vector<SoundSpan> spans = {{0, 1, 2}, {1, 3, 2}, {2, 5, 0}, {0, 7, 4}};
+  const auto render = [&](const std::vector<std::int64_t>& bounds, std::vector<std::size_t>& opened) {
+    TrackRenderer track(spans, 2, [&](std::size_t sound) -> std::unique_ptr<SoundPieces> {
+      opened.push_back(sound);
+      if (sound >= sounds.size()) return nullptr;
+      return std::make_unique<HeldSound>(sounds[sound]);
+    });
+    std::vector<float> rendered;
+    for (std::size_t i = 0; i + 1 < bounds.size(); ++i) {
+      std::vector<float> piece(2 * static_cast<std::size_t>(bounds[i + 1] - bounds[i]));
+      track.Next(piece);
+      rendered.insert(rendered.end(), piece.begin(), piece.end());
+    }
+    return rendered;
+  };
   const std::vector<float> expected = {0, 0, 1, -1, 2, -2, 7, 7, 8, 8, 0, 0, 0, 0, 1, -1, 2, -2, 3, -3, 4, -4, 0, 0};
-  EXPECT_EQ(whole, expected);
-  std::vector<float> pieces;
-  const std::vector<std::int64_t> bounds = {0, 5, 6, 9, 12};
-  for (std::size_t i = 0; i + 1 < bounds.size(); ++i) {
-    std::vector<float> piece(2 * static_cast<std::size_t>(bounds[i + 1] - bounds[i]));
-    RenderTrack(spans, sounds, 2, bounds[i], piece);
-    pieces.insert(pieces.end(), piece.begin(), piece.end());
+  for (const std::vector<std::int64_t>& bounds :
+       {std::vector<std::int64_t>{0, 12}, {0, 5, 6, 9, 12}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}}) {
+    std::vector<std::size_t> opened;
+    EXPECT_EQ(render(bounds, opened), expected) << bounds.size();
+    // Each heard span's sound is opened once, when the track reaches it.
+    EXPECT_EQ(opened, (std::vector<std::size_t>{0, 1, 0})) << bounds.size();
   }
-  EXPECT_EQ(pieces, expected);
 }
 
 TEST(ExportTimeline, FitKeepsTheAspectAndCentres) {

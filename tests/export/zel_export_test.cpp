@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The zel-export program on small real shows: what a reader of the video sees
-// and hears, a malformed container, usage errors, and an interrupted export.
+// and hears, a malformed container, usage errors, an output that cannot be
+// written, and an interrupted or killed export.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -16,6 +17,8 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "export/decoded_media.h"
 #include "export/resampling.h"
@@ -186,8 +189,27 @@ TEST(ZelExport, MalformedContainersAndUsageErrorsLeaveNothing) {
   EXPECT_NE(wrongType.output.find(".webm"), std::string::npos);
   EXPECT_EQ(RunExport(Quote(dir / "missing.zel") + " " + Quote(dir / "out.mp4")).status, 2);
   EXPECT_EQ(RunExport("--size 33x24 a.zel b.mp4").status, 2);
+  // 2700 frames of 32.767 s: 24 h 34 min.
+  testing::WriteFile(dir / "days.zel", ZelContainer("32767", "", {}, std::vector<Bytes>(2700, testing::Bmp(2, ""))));
+  const Outcome days = RunExport(Quote(dir / "days.zel") + " " + Quote(dir / "out.mp4"));
+  EXPECT_EQ(days.status, 2);
+  EXPECT_NE(days.output.find((dir / "days.zel").native() +
+                             ": the video would last 24:34:31 (1.0 days), more than 24 hours; give --force"),
+            std::string::npos)
+      << days.output;
+  std::filesystem::remove(dir / "days.zel");
+
+  // An output that cannot be written is refused before the show is read.
+  std::filesystem::create_directory(dir / "folder.mp4");
+  const Outcome folder = RunExport(Quote(dir / "cut.zel") + " " + Quote(dir / "folder.mp4"));
+  EXPECT_EQ(folder.status, 2);
+  EXPECT_NE(folder.output.find("Cannot write \"" + (dir / "folder.mp4").native() + "\": Is a directory"),
+            std::string::npos)
+      << folder.output;
+  std::filesystem::remove(dir / "folder.mp4");
   const Outcome noDir = RunExport(Quote(dir / "cut.zel") + " " + Quote(dir / "no" / "out.mp4"));
-  EXPECT_NE(noDir.status, 0);
+  EXPECT_EQ(noDir.status, 2);
+  EXPECT_NE(noDir.output.find("No such file or directory"), std::string::npos) << noDir.output;
   EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"cut.zel"});
 
   const Outcome help = RunExport("--help");
@@ -196,27 +218,73 @@ TEST(ZelExport, MalformedContainersAndUsageErrorsLeaveNothing) {
   EXPECT_EQ(RunExport("--version").status, 0);
 }
 
-TEST(ZelExport, AnInterruptedExportLeavesNoOutputAndNoTemporaryFile) {
+// Starts zel-export on `show` writing `out`, and waits until its temporary
+// file is there, that is, until it is writing.
+pid_t StartWriting(const std::filesystem::path& show, const std::filesystem::path& out) {
+  const std::string showText = show.native();
+  const std::string outText = out.native();
+  std::vector<char*> argv = {const_cast<char*>(KVARBON_ZEL_EXPORT), const_cast<char*>("--quiet"),
+                             const_cast<char*>(showText.c_str()), const_cast<char*>(outText.c_str()), nullptr};
+  pid_t pid = 0;
+  if (posix_spawn(&pid, KVARBON_ZEL_EXPORT, nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  const std::string prefix = "." + out.filename().native() + ".tmp-" + std::to_string(pid) + "-";
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (std::chrono::steady_clock::now() < deadline) {
+    for (const std::string& name : Names(out.parent_path())) {
+      if (name.starts_with(prefix)) return pid;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return pid;
+}
+
+// How the process ended; a process still running after 10 s (an export that
+// does not stop) is killed and reported as -1.
+int EndOf(pid_t pid) {
+  int status = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return status;
+}
+
+TEST(ZelExport, AStoppedExportLeavesNothingAndAKilledOnesLeftoversGoWithTheNextExport) {
   TempDir dir;
   const Bytes slide = testing::SolidJpeg(320, 240, Qt::gray);
   testing::WriteFile(dir / "long.zel", ZelContainer("20", "", {}, std::vector<Bytes>(3000, slide)));
-  const std::string show = (dir / "long.zel").native();
-  const std::string out = (dir / "out.webm").native();
-  std::vector<char*> argv = {const_cast<char*>(KVARBON_ZEL_EXPORT), const_cast<char*>("--quiet"),
-                             const_cast<char*>(show.c_str()), const_cast<char*>(out.c_str()), nullptr};
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, KVARBON_ZEL_EXPORT, nullptr, nullptr, argv.data(), environ), 0);
-  // Interrupt once the temporary file is there, that is, while it is being written.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (Names(dir.path()).size() < 2 && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  // One frame and then 20 minutes of 8 kHz sound: the export is all sound tail.
+  testing::WriteFile(dir / "tail.zel",
+                     ZelContainer("20", "1=0;",
+                                  {testing::FormattedWav(1, 1, 8, Bytes(8000 * 60 * 20, std::byte{0x80}), false, 8000)},
+                                  {testing::SolidBmp(16, 16, Qt::red)}));
+  const std::vector<std::string> shows = {"long.zel", "tail.zel"};
+
+  // Interrupted while frames are written, and while the sound tail is.
+  const std::pair<const char*, int> stops[] = {{"long.zel", SIGINT}, {"tail.zel", SIGINT}, {"tail.zel", SIGTERM}};
+  for (const auto& [show, signal] : stops) {
+    const pid_t pid = StartWriting(dir / show, dir / "out.webm");
+    ASSERT_GT(pid, 0);
+    EXPECT_EQ(Names(dir.path()).size(), 3u) << show;
+    kill(pid, signal);
+    const int status = EndOf(pid);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << show << " " << status;
+    EXPECT_EQ(Names(dir.path()), shows) << show;
   }
-  EXPECT_EQ(Names(dir.path()).size(), 2u);
-  kill(pid, SIGINT);
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
-  EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"long.zel"});
+
+  // Killed outright, it leaves its temporary file; the next export to the same file removes it.
+  const pid_t killed = StartWriting(dir / "long.zel", dir / "out.webm");
+  kill(killed, SIGKILL);
+  EndOf(killed);
+  EXPECT_EQ(Names(dir.path()).size(), 3u);
+  testing::WriteFile(dir / "short.zel", ZelContainer("20", "", {}, {slide}));
+  ASSERT_EQ(RunExport("--quiet " + Quote(dir / "short.zel") + " " + Quote(dir / "out.webm")).status, 0);
+  EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"long.zel", "out.webm", "short.zel", "tail.zel"}));
 }
 
 }  // namespace

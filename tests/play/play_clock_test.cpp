@@ -93,7 +93,7 @@ TEST(PlayClock, FramesAndSoundsComeAtTheTimesOfTheExportedVideo) {
 
   // zel-play's, from the state it plays from.
   SharedState state;
-  ASSERT_EQ(FillSharedState(show, contents, state), std::nullopt);
+  ASSERT_EQ(FillSharedState(MemoryPayloads(show), contents, state), std::nullopt);
   Player player(state, static_cast<int>(frames));
   player.clock.PlayFromStart();
   RunUntil(player.clock, player.time, endMs + 1000);

@@ -34,7 +34,7 @@ TEST(PlayState, TheTablesAreFilledAsTheAuthoringToolHoldsThem) {
   const Bytes show = Show("20", "1=1;3=0;9=0;");
   const ContainerContents contents = ReadContainer(show);
   SharedState state;
-  ASSERT_EQ(FillSharedState(show, contents, state), std::nullopt);
+  ASSERT_EQ(FillSharedState(MemoryPayloads(show), contents, state), std::nullopt);
   EXPECT_EQ(state.FrameInterval, 20);
   EXPECT_EQ(state.SlideSoundTable, (std::vector<std::string>{"1", "", "0", ""}));
   ASSERT_EQ(state.SoundBank.size(), 3u);
@@ -42,7 +42,7 @@ TEST(PlayState, TheTablesAreFilledAsTheAuthoringToolHoldsThem) {
   EXPECT_TRUE(state.SoundBank[2].empty());
 
   const Bytes stalled = Show("0", "");
-  const std::optional<std::string> problem = FillSharedState(stalled, ReadContainer(stalled), state);
+  const std::optional<std::string> problem = FillSharedState(MemoryPayloads(stalled), ReadContainer(stalled), state);
   ASSERT_TRUE(problem);
   EXPECT_NE(problem->find("offset 5"), std::string::npos) << *problem;
 }
@@ -62,9 +62,10 @@ TEST(PlayWindow, PlaysOnceAndTheKeysPauseStepRewindAndClose) {
   const Bytes show = Show("20", "1=1;3=0;");
   const ContainerContents contents = ReadContainer(show);
   SharedState state;
-  ASSERT_EQ(FillSharedState(show, contents, state), std::nullopt);
+  const MemoryPayloads payloads(show);
+  ASSERT_EQ(FillSharedState(payloads, contents, state), std::nullopt);
   testing::RecordingSoundOutput sound;
-  PlayWindow window(show, contents, state, sound, "show.zel");
+  PlayWindow window(payloads, contents, state, sound, "show.zel");
   window.show();
 
   // Frame 1 and its sound at once.

@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
 #include <random>
 
 #include "app/core/file_lists.h"
 #include "support/media_samples.h"
 #include "encoding/core/container_output.h"
 #include "show/core/container_reader.h"
+#include "show/core/show_file.h"
 #include "show/core/zel_format.h"
 #include "support/temp_dir.h"
 
@@ -313,6 +316,42 @@ TEST(ContainerReader, DamagedAndRandomInputNeverReadsOutside) {
       bytes.push_back(static_cast<std::byte>(round % 2 == 0 ? alphabet[random() % alphabet.size()] : random()));
     }
     ExpectPayloadsInside(ReadContainer(bytes));
+  }
+}
+
+// The show file as zel-play and zel-export read it: the bytes it had when it
+// was opened, or ShowChanged once it is cut short or written to.
+TEST(ShowFile, ReadsTheOpenedFileAndNoticesItCutShortOrRewritten) {
+  TempDir dir;
+  const Bytes show = testing::ZelContainer("50", "", {}, {Bmp(3, "abc"), Bmp(2, "de")});
+  const MediaPayload slide = ReadContainer(show).slides.at(1);
+  const ByteView slideBytes = PayloadBytes(show, slide);
+  const std::filesystem::path path = dir / "show.zel";
+  WriteFile(path, show);
+  {
+    const ShowFile file(path);
+    EXPECT_EQ(file.ReadAll(), show);
+    // A new file renamed over it is not the one read.
+    WriteFile(dir / "new.zel", "speed");
+    std::filesystem::rename(dir / "new.zel", path);
+    EXPECT_EQ(file.Read(slide), Bytes(slideBytes.begin(), slideBytes.end()));
+  }
+  for (const bool cut : {true, false}) {
+    WriteFile(path, show);
+    const ShowFile file(path);
+    if (cut) {
+      std::filesystem::resize_file(path, show.size() - 10);
+    } else {
+      // Rewritten in place to the same length, later than it was opened.
+      WriteFile(path, Bytes(show.size(), std::byte{'x'}));
+      std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) + std::chrono::seconds(1));
+    }
+    try {
+      file.Read(slide);
+      ADD_FAILURE() << "cut " << cut;
+    } catch (const ShowChanged& error) {
+      EXPECT_EQ(error.what(), path.native() + ": the file changed while it was being read");
+    }
   }
 }
 

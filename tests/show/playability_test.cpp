@@ -29,18 +29,18 @@ TEST(Playability, TheIntervalThenTheSlidesThenSlideOneDecodingDecide) {
 
   // Slide 1 gives the picture its size, so it must decode; later ones need not.
   const Bytes playable = ZelContainer("50", "", {}, {Bmp(3, "\x10\x20\x30"), ToBytes("BM broken")});
-  const SlidePicture first = PlayableFirstSlide(playable, ReadContainer(playable), "the video");
+  const SlideSize first = PlayableFirstSlide(MemoryPayloads(playable), ReadContainer(playable), "the video");
   EXPECT_EQ(first.width, 3);
   EXPECT_EQ(first.height, 1);
   const Bytes broken = ZelContainer("50", "", {}, {ToBytes("BM broken"), Bmp(3, "")});
   try {
-    PlayableFirstSlide(broken, ReadContainer(broken), "the picture");
+    PlayableFirstSlide(MemoryPayloads(broken), ReadContainer(broken), "the picture");
     FAIL() << "slide 1 does not decode";
   } catch (const ShowError& error) {
     EXPECT_STREQ(error.what(), "offset 36: slide 1 cannot be decoded, and the picture takes its size from it");
   }
   const Bytes empty = ZelContainer("50", "", {}, {});
-  EXPECT_THROW(PlayableFirstSlide(empty, ReadContainer(empty), "the video"), ShowError);
+  EXPECT_THROW(PlayableFirstSlide(MemoryPayloads(empty), ReadContainer(empty), "the video"), ShowError);
 }
 
 }  // namespace

@@ -2,9 +2,11 @@
 // zel-export: turns a ZEL show (such as Dest.zel) into an ordinary video file
 // with its sounds, timed as the preview plays it.
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -14,12 +16,13 @@
 #include <string>
 #include <string_view>
 
+#include "app/core/file_error.h"
 #include "app/core/temporary_file.h"
 #include "cli/core/program.h"
 #include "export/ffmpeg_handles.h"
 #include "export/show_export.h"
 #include "show/core/container_reader.h"
-#include "show/core/mapped_file.h"
+#include "show/core/show_file.h"
 
 namespace {
 
@@ -29,7 +32,7 @@ using kvarbon::kExitContainer;
 using kvarbon::kExitOk;
 using kvarbon::kExitTrouble;
 
-constexpr std::string_view kUsage = "Usage: zel-export [--size WxH] [--fit] [--quiet] SHOW.zel OUT\n";
+constexpr std::string_view kUsage = "Usage: zel-export [--size WxH] [--fit] [--force] [--quiet] SHOW.zel OUT\n";
 
 constexpr std::string_view kHelp =
     "\n"
@@ -46,17 +49,23 @@ constexpr std::string_view kHelp =
     "  --fit          scale each slide to fit the picture, centred on black;\n"
     "                 by default every slide is drawn at its own size at the\n"
     "                 top-left corner over the ones before, as the preview draws\n"
+    "  --force        export a show that lasts more than 24 hours; without it\n"
+    "                 such a show is refused, saying how long it is\n"
     "  --quiet        print nothing on standard output\n"
     "  -h, --help     show this text\n"
     "  --version      show the version\n"
     "\n"
-    "The picture is as large as the first slide (rounded up to even sizes). OUT\n"
-    "appears only when it is complete: an interrupted or failed export leaves\n"
-    "nothing behind. Progress is shown when standard output is a terminal.\n"
+    "The picture is as large as the first slide (rounded up to even sizes), but\n"
+    "without --size at most 3840x2160: a larger one is scaled down to fit,\n"
+    "keeping its aspect, with a notice. OUT appears only when it is complete and\n"
+    "on the disk: an interrupted or failed export leaves nothing behind, and the\n"
+    "temporary files of exports that were killed are removed. Progress, with the\n"
+    "time still expected, is shown when standard output is a terminal.\n"
     "\n"
-    "Exit status: 0 when the video was written; 1 when the container is malformed\n"
-    "or cannot be played; 2 for a usage error or a file that cannot be read or\n"
-    "written.\n";
+    "Exit status: 0 when the video was written; 1 when the container is malformed,\n"
+    "cannot be played, or changed while it was read; 2 for a usage error, a file\n"
+    "that cannot be read or written, or a show of more than 24 hours without\n"
+    "--force.\n";
 
 // "1280x720" as two even positive numbers.
 bool ParseSize(std::string_view text, int& width, int& height) {
@@ -82,12 +91,14 @@ std::string CheckSize(std::string_view value) {
 constexpr std::array kOptions = {
     kvarbon::OptionSpec{.name = "--size", .value = "a size such as 1280x720", .check = CheckSize},
     kvarbon::OptionSpec{.name = "--fit"},
+    kvarbon::OptionSpec{.name = "--force"},
     kvarbon::OptionSpec{.name = "--quiet", .alias = "-q"},
 };
 
 // What the command line asks to export, and how.
 struct Options {
   bool quiet = false;
+  bool force = false;  // export a show longer than kLongestUnforced
   kvarbon::ExportOptions export_;
   fs::path show;
   fs::path out;
@@ -100,6 +111,7 @@ Options ReadOptions(const kvarbon::Arguments& arguments) {
   }
   Options options;
   options.quiet = arguments.Has("--quiet");
+  options.force = arguments.Has("--force");
   options.export_.fit = arguments.Has("--fit");
   if (const std::optional<std::string> size = arguments.Value("--size")) {
     int width = 0;
@@ -119,7 +131,7 @@ Options ReadOptions(const kvarbon::Arguments& arguments) {
   return options;
 }
 
-// Set by SIGINT, SIGTERM, SIGHUP and SIGQUIT; the export checks it after every frame.
+// Set by SIGINT, SIGTERM, SIGHUP and SIGQUIT; the export checks it often (ExportHooks::stop).
 volatile std::sig_atomic_t stopSignal = 0;
 
 extern "C" void OnStopSignal(int signal) { stopSignal = signal; }
@@ -127,11 +139,22 @@ extern "C" void OnStopSignal(int signal) { stopSignal = signal; }
 void CatchStopSignals() {
   struct sigaction action {};
   action.sa_handler = OnStopSignal;
-  // Writes in progress go on; the export stops at the next frame.
+  // Writes in progress go on; the export stops at its next check.
   action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
   // A closed terminal sends SIGHUP: it stops the export as cleanly as Ctrl-C.
   for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(signal, &action, nullptr);
+}
+
+// The longest show exported without --force.
+constexpr std::int64_t kLongestUnforcedMs = std::int64_t{24} * 60 * 60 * 1000;
+
+// "H:MM:SS", hours counting on past a day.
+std::string ClockTime(double seconds) {
+  const auto whole = static_cast<long long>(seconds + 0.5);
+  char text[48];
+  std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", whole / 3600, whole / 60 % 60, whole % 60);
+  return text;
 }
 
 // One line of progress, rewritten in place, at most four times a second.
@@ -156,10 +179,13 @@ class ProgressLine {
     drawn_ = true;
     const double part = static_cast<double>(doneMs) / static_cast<double>(totalMs);
     const double elapsed = std::chrono::duration<double>(now - start_).count();
-    const double left = part > 0 ? elapsed * (1 - part) / part : 0;
-    std::fprintf(stdout, "\rzel-export: %3d%%, %.1f of %.1f s of video, about %.0f s left   ",
-                 static_cast<int>(part * 100), static_cast<double>(doneMs) / 1000, static_cast<double>(totalMs) / 1000,
-                 left);
+    // The rate of the first second says little about the rest.
+    const std::string left =
+        part > 0 && elapsed >= 1 ? "about " + ClockTime(elapsed * (1 - part) / part) + " left" : "estimating";
+    const std::string done = ClockTime(static_cast<double>(doneMs) / 1000);
+    const std::string total = ClockTime(static_cast<double>(totalMs) / 1000);
+    std::fprintf(stdout, "\rzel-export: %3d%%, %s of %s of video, %s          ", static_cast<int>(part * 100),
+                 done.c_str(), total.c_str(), left.c_str());
     std::fflush(stdout);
   }
 
@@ -193,12 +219,26 @@ void WarnAboutProblems(const fs::path& show, const ContainerContents& contents) 
   }
 }
 
-int Run(const kvarbon::Arguments& arguments) {
-  const Options options = ReadOptions(arguments);
+// Refuses an output that cannot be written, before any work: a folder, or a
+// name in a folder that does not exist or cannot be written. Throws FileError.
+void CheckOutput(const fs::path& out) {
+  struct stat status {};
+  if (::stat(out.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+    kvarbon::ThrowFileError(kvarbon::FileAction::kWrite, out, EISDIR);
+  }
+  const fs::path folder = out.parent_path().empty() ? fs::path(".") : out.parent_path();
+  if (::stat(folder.c_str(), &status) != 0) kvarbon::ThrowFileError(kvarbon::FileAction::kWrite, out, errno);
+  if (!S_ISDIR(status.st_mode)) kvarbon::ThrowFileError(kvarbon::FileAction::kWrite, out, ENOTDIR);
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) kvarbon::ThrowFileError(kvarbon::FileAction::kWrite, out, errno);
+}
+
+int Export(const Options& options) {
+  CheckOutput(options.out);
+  // What exports killed before they could clean up left beside OUT.
+  kvarbon::RemoveStaleTemporaryFiles(options.out);
   av_log_set_level(AV_LOG_ERROR);
-  const kvarbon::MappedFile file(options.show);
-  const kvarbon::ByteView bytes = file.View();
-  const ContainerContents contents = kvarbon::ReadContainer(bytes);
+  const kvarbon::ShowFile file(options.show);
+  const ContainerContents contents = kvarbon::ReadContainer(file.ReadAll());
   if (contents.error) {
     throw kvarbon::CommandFailure(kExitContainer, kvarbon::MalformedContainerMessage(options.show, *contents.error));
   }
@@ -208,13 +248,20 @@ int Run(const kvarbon::Arguments& arguments) {
   kvarbon::TemporaryFile output(options.out);
   ProgressLine progress(!options.quiet && isatty(STDOUT_FILENO) == 1);
   kvarbon::ExportHooks hooks;
-  hooks.progress = [&](std::int64_t doneMs, std::int64_t totalMs) {
-    progress.Update(doneMs, totalMs);
-    return stopSignal == 0;
+  hooks.stop = [] { return stopSignal != 0; };
+  hooks.begin = [&](std::int64_t totalMs) {
+    if (totalMs <= kLongestUnforcedMs || options.force) return true;
+    char days[32];
+    std::snprintf(days, sizeof days, "%.1f", static_cast<double>(totalMs) / (24.0 * 60 * 60 * 1000));
+    throw kvarbon::CommandFailure(kExitTrouble, options.show.native() + ": the video would last " +
+                                                    ClockTime(static_cast<double>(totalMs) / 1000) + " (" + days +
+                                                    " days), more than 24 hours; give --force to export it anyway");
   };
+  hooks.progress = [&](std::int64_t doneMs, std::int64_t totalMs) { progress.Update(doneMs, totalMs); };
   hooks.warn = [&](const std::string& text) { Warn(options.show, text); };
+  hooks.notice = [](const std::string& text) { std::cerr << "zel-export: " << text << "\n"; };
   try {
-    if (!kvarbon::ExportShow(bytes, contents, options.export_, output.Path(), hooks) || stopSignal != 0) {
+    if (!kvarbon::ExportShow(file, contents, options.export_, output.Path(), hooks) || stopSignal != 0) {
       output.Discard();
       progress.End();
       // Ended by the signal, as the shell expects of an interrupted program.
@@ -225,6 +272,9 @@ int Run(const kvarbon::Arguments& arguments) {
   } catch (const kvarbon::ShowError& error) {
     output.Discard();
     throw kvarbon::CommandFailure(kExitContainer, options.show.native() + ": " + error.what());
+  } catch (const kvarbon::ShowChanged&) {
+    output.Discard();
+    throw;
   } catch (const kvarbon::MediaError& error) {
     output.Discard();
     throw kvarbon::CommandFailure(kExitTrouble, "\"" + options.out.native() + "\": " + error.what());
@@ -233,6 +283,15 @@ int Run(const kvarbon::Arguments& arguments) {
   progress.End();
   if (!options.quiet) std::cout << options.out.native() << ": written\n";
   return kExitOk;
+}
+
+int Run(const kvarbon::Arguments& arguments) {
+  const Options options = ReadOptions(arguments);
+  try {
+    return Export(options);
+  } catch (const kvarbon::ShowChanged& error) {
+    throw kvarbon::CommandFailure(kExitContainer, error.what());
+  }
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "app/core/file_io.h"
 #include "cli/core/program.h"
 #include "show/core/container_reader.h"
+#include "show/core/playability.h"
 #include "show/platform/unusable_media.h"
 
 namespace {
@@ -42,7 +43,8 @@ constexpr std::string_view kHelp =
     "  --check FILE        print only the problems: payloads a reader that splits by\n"
     "                      searching for \"-|-\" or the tags would misread, payloads\n"
     "                      whose bounds are not sure, assignments that name no\n"
-    "                      payload; or where the container is malformed. Also warn\n"
+    "                      payload, a show zel-play and zel-export cannot play\n"
+    "                      (no slides); or where the container is malformed. Warn\n"
     "                      about each sound zel-play and zel-export cannot play and\n"
     "                      each slide they cannot decode or that is not BMP, JPEG\n"
     "                      or GIF, saying what its bytes look like\n"
@@ -161,8 +163,12 @@ int Extract(const fs::path& file, const fs::path& dir, kvarbon::ByteView bytes, 
 }
 
 // Prints the problems and, as warnings (as problems when `strict`), the
-// payloads zel-play and zel-export cannot use, in the container's order.
+// payloads zel-play and zel-export cannot use, in the container's order; then
+// the verdict of those two when they cannot play the show at all.
 int Check(const fs::path& file, kvarbon::ByteView bytes, const ContainerContents& contents, bool strict) {
+  // A frame interval they cannot play is among the problems already.
+  std::optional<std::string> unplayable;
+  if (!kvarbon::FrameIntervalProblem(contents)) unplayable = kvarbon::UnplayableReason(contents);
   struct Finding {
     kvarbon::ContainerProblem problem;
     bool warning = false;
@@ -178,6 +184,10 @@ int Check(const fs::path& file, kvarbon::ByteView bytes, const ContainerContents
       std::count_if(findings.begin(), findings.end(), [](const Finding& f) { return f.warning; }));
   for (const Finding& finding : findings) {
     PrintProblem(std::cout, file.native() + (finding.warning ? ": warning: " : ": "), finding.problem);
+  }
+  if (unplayable) {
+    std::cout << file.native() << ": " << *unplayable << "\n";
+    return kExitContainer;
   }
   if (findings.size() == warnings) {
     std::cout << file.native() << ": no problems found";

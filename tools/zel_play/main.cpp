@@ -13,7 +13,7 @@
 #include "play/error_box.h"
 #include "play/play_window.h"
 #include "show/core/container_reader.h"
-#include "show/core/mapped_file.h"
+#include "show/core/show_file.h"
 #include "show/platform/playable_show.h"
 
 namespace {
@@ -43,29 +43,33 @@ constexpr std::string_view kHelp =
     "Without a sound card the show plays silently. Errors go to standard error,\n"
     "and in a message box too when standard error is not a terminal.\n"
     "\n"
-    "Exit status: 0 when the window was closed; 1 when the container is malformed\n"
-    "or cannot be played; 2 for a usage error or a file that cannot be read.\n";
+    "Exit status: 0 when the window was closed; 1 when the container is malformed,\n"
+    "cannot be played, or changed while it was played; 2 for a usage error or a\n"
+    "file that cannot be read.\n";
 
 int Play(const fs::path& show) {
-  const kvarbon::MappedFile file(show);
-  const kvarbon::ContainerContents contents = kvarbon::ReadContainer(file.View());
-  if (contents.error) {
-    throw kvarbon::CommandFailure(kExitContainer, kvarbon::MalformedContainerMessage(show, *contents.error));
-  }
+  const kvarbon::ShowFile file(show);
   try {
-    kvarbon::PlayableFirstSlide(file.View(), contents, "the picture");
+    const kvarbon::ContainerContents contents = kvarbon::ReadContainer(file.ReadAll());
+    if (contents.error) {
+      throw kvarbon::CommandFailure(kExitContainer, kvarbon::MalformedContainerMessage(show, *contents.error));
+    }
+    kvarbon::PlayableFirstSlide(file, contents, "the picture");
+    kvarbon::SharedState state;
+    if (const std::optional<std::string> problem = kvarbon::FillSharedState(file, contents, state)) {
+      throw kvarbon::CommandFailure(kExitContainer, show.native() + ": " + *problem);
+    }
+    kvarbon::SdlSoundOutput sound;
+    kvarbon::PlayWindow window(file, contents, state, sound, QString::fromLocal8Bit(show.filename().c_str()));
+    window.show();
+    window.PlayFromStart();
+    QApplication::exec();
+    if (window.Failure()) throw kvarbon::CommandFailure(kExitContainer, *window.Failure());
   } catch (const kvarbon::ShowError& error) {
     throw kvarbon::CommandFailure(kExitContainer, show.native() + ": " + error.what());
+  } catch (const kvarbon::ShowChanged& error) {
+    throw kvarbon::CommandFailure(kExitContainer, error.what());
   }
-  kvarbon::SharedState state;
-  if (const std::optional<std::string> problem = kvarbon::FillSharedState(file.View(), contents, state)) {
-    throw kvarbon::CommandFailure(kExitContainer, show.native() + ": " + *problem);
-  }
-  kvarbon::SdlSoundOutput sound;
-  kvarbon::PlayWindow window(file.View(), contents, state, sound, QString::fromLocal8Bit(show.filename().c_str()));
-  window.show();
-  window.PlayFromStart();
-  QApplication::exec();
   return kExitOk;
 }
 

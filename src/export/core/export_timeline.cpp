@@ -45,24 +45,37 @@ std::int64_t FrameDurationMs(int frameInterval, std::size_t frameCount, std::siz
   return frame == frameCount ? videoEndMs - FrameStartMs(frameInterval, frame) : frameInterval;
 }
 
-void RenderTrack(const std::vector<SoundSpan>& spans, const std::vector<std::vector<float>>& sounds, int channels,
-                 std::int64_t from, std::span<float> out) {
+TrackRenderer::TrackRenderer(std::vector<SoundSpan> spans, int channels, Opener open)
+    : spans_(std::move(spans)), channels_(channels), open_(std::move(open)) {}
+
+void TrackRenderer::Next(std::span<float> out) {
   std::fill(out.begin(), out.end(), 0.0f);
-  const auto width = static_cast<std::int64_t>(channels);
-  const std::int64_t to = from + static_cast<std::int64_t>(out.size()) / width;
-  // The first span that may still sound at `from`: the last one starting at or before it.
-  auto span = std::upper_bound(spans.begin(), spans.end(), from,
-                               [](std::int64_t at, const SoundSpan& s) { return at < s.start; });
-  if (span != spans.begin()) --span;
-  for (; span != spans.end() && span->start < to; ++span) {
-    const std::int64_t first = std::max(from, span->start);
-    const std::int64_t last = std::min(to, span->start + span->length);
-    if (first >= last) continue;
-    const std::vector<float>& samples = sounds[span->sound];
-    const auto source = samples.begin() + (first - span->start) * width;
-    const auto count =
-        std::min<std::int64_t>((last - first) * width, static_cast<std::int64_t>(samples.end() - source));
-    std::copy_n(source, std::max<std::int64_t>(count, 0), out.begin() + (first - from) * width);
+  const std::int64_t from = done_;
+  const std::int64_t to = from + static_cast<std::int64_t>(out.size()) / channels_;
+  done_ = to;
+  std::int64_t at = from;
+  while (at < to && span_ < spans_.size()) {
+    const SoundSpan& span = spans_[span_];
+    const std::int64_t end = span.start + span.length;
+    if (end <= at) {  // over, or cut off before it was heard
+      ++span_;
+      opened_ = false;
+      sound_.reset();
+      continue;
+    }
+    if (span.start >= to) break;
+    const std::int64_t first = std::max(at, span.start);
+    const std::int64_t last = std::min(to, end);
+    if (!opened_) {
+      opened_ = true;
+      sound_ = open_(span.sound);
+    }
+    if (sound_) {
+      // A sound that ends early leaves silence.
+      sound_->Next(out.subspan(static_cast<std::size_t>((first - from) * channels_),
+                               static_cast<std::size_t>((last - first) * channels_)));
+    }
+    at = last;
   }
 }
 

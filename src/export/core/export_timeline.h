@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -50,12 +52,39 @@ std::int64_t VideoEndMs(int frameInterval, std::size_t frameCount, const std::ve
 // How long frame k stays on screen: one interval, and the last frame up to the end.
 std::int64_t FrameDurationMs(int frameInterval, std::size_t frameCount, std::size_t frame, std::int64_t videoEndMs);
 
-// Writes samples [from, from + out.size() / channels) of the track into `out`,
-// interleaved: each span's sound where it is heard, silence elsewhere. `sounds`
-// hold the sounds' samples at the track's rate and channel count; `spans` are
-// in start order and do not overlap.
-void RenderTrack(const std::vector<SoundSpan>& spans, const std::vector<std::vector<float>>& sounds, int channels,
-                 std::int64_t from, std::span<float> out);
+// One sound's samples at the track's rate and channel count, interleaved, read
+// in order from its first sample a piece at a time.
+class SoundPieces {
+ public:
+  virtual ~SoundPieces() = default;
+  // Fills `out` (whole frames) with the next samples; fewer only at the
+  // sound's end. Returns the frames written.
+  virtual std::size_t Next(std::span<float> out) = 0;
+};
+
+// Writes the sound track in order, a piece at a time: each span's sound where
+// it is heard, silence elsewhere. A span's sound is opened when the track
+// reaches it and dropped when the span ends, so one sound at a time is held.
+class TrackRenderer {
+ public:
+  // Opens sound `sound` from its start; null for one that is silent. May throw.
+  using Opener = std::function<std::unique_ptr<SoundPieces>(std::size_t sound)>;
+
+  // `spans` are in start order and do not overlap.
+  TrackRenderer(std::vector<SoundSpan> spans, int channels, Opener open);
+
+  // Writes the next out.size() / channels frames of the track into `out`.
+  void Next(std::span<float> out);
+
+ private:
+  std::vector<SoundSpan> spans_;
+  std::int64_t channels_;
+  Opener open_;
+  std::int64_t done_ = 0;     // frames of the track written
+  std::size_t span_ = 0;      // the first span not yet over
+  bool opened_ = false;       // whether spans_[span_]'s sound was opened
+  std::unique_ptr<SoundPieces> sound_;
+};
 
 // Where a picture of `width` x `height` goes, scaled to fit a box of
 // `boxWidth` x `boxHeight` keeping its aspect, centred.

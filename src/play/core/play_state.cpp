@@ -9,7 +9,7 @@
 
 namespace kvarbon {
 
-std::optional<std::string> FillSharedState(ByteView container, const ContainerContents& contents, SharedState& state) {
+std::optional<std::string> FillSharedState(const PayloadSource& payloads, const ContainerContents& contents, SharedState& state) {
   if (std::optional<std::string> problem = FrameIntervalProblem(contents)) return problem;
   state.FrameInterval = static_cast<std::int16_t>(*contents.frameInterval);
   state.CurrentFrame = 0;
@@ -18,8 +18,7 @@ std::optional<std::string> FillSharedState(ByteView container, const ContainerCo
       std::min<std::size_t>(contents.sounds.size(), std::numeric_limits<std::int16_t>::max());
   state.SoundBank.clear();
   for (std::size_t s = 0; s < soundCount; ++s) {
-    const ByteView bytes = PayloadBytes(container, contents.sounds[s]);
-    state.SoundBank.emplace_back(bytes.begin(), bytes.end());
+    state.SoundBank.push_back(payloads.Read(contents.sounds[s]));
   }
   state.SoundBank.emplace_back();
 

@@ -9,11 +9,11 @@
 
 namespace kvarbon {
 
-SlidePicture PlayableFirstSlide(ByteView container, const ContainerContents& contents, std::string_view picture) {
+SlideSize PlayableFirstSlide(const PayloadSource& payloads, const ContainerContents& contents, std::string_view picture) {
   if (const std::optional<std::string> reason = UnplayableReason(contents)) throw ShowError(*reason);
-  std::optional<SlidePicture> first = DecodeSlidePicture(PayloadBytes(container, contents.slides.front()));
-  if (!first || first->Empty()) throw ShowError(UndecodableFirstSlideReason(contents, picture));
-  return std::move(*first);
+  const std::optional<SlideSize> first = DecodedSlideSize(payloads.Read(contents.slides.front()));
+  if (!first || first->width <= 0 || first->height <= 0) throw ShowError(UndecodableFirstSlideReason(contents, picture));
+  return *first;
 }
 
 }  // namespace kvarbon

@@ -3,17 +3,18 @@
 
 #include <string_view>
 
-#include "app/core/bytes.h"
 #include "show/core/container_reader.h"
 #include "show/core/playability.h"
-#include "slides/core/slide_picture.h"
+#include "show/core/show_file.h"
+#include "show/platform/slide_decoding.h"
 
 namespace kvarbon {
 
-// The check zel-play and zel-export make before they start: slide 1 of a
-// container read without error, decoded, when the show can be played.
+// The check zel-play and zel-export make before they start: the size of slide
+// 1 of a container read without error, decoded, when the show can be played.
 // Throws ShowError with UnplayableReason's text, or with
-// UndecodableFirstSlideReason's (for `picture`) when slide 1 cannot be decoded.
-SlidePicture PlayableFirstSlide(ByteView container, const ContainerContents& contents, std::string_view picture);
+// UndecodableFirstSlideReason's (for `picture`) when slide 1 cannot be decoded,
+// and what `payloads` throws.
+SlideSize PlayableFirstSlide(const PayloadSource& payloads, const ContainerContents& contents, std::string_view picture);
 
 }  // namespace kvarbon

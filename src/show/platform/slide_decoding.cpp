@@ -46,6 +46,28 @@ std::optional<SlidePicture> DecodeSlidePicture(ByteView file) {
   return FromImage(std::move(image));
 }
 
+std::optional<SlidePicture> DecodeSlidePicture(ByteView file, const std::function<SlideSize(int, int)>& sizeFor) {
+  QImage image = Decode(file);
+  if (image.isNull()) return std::nullopt;
+  const SlideSize size = sizeFor(image.width(), image.height());
+  if (size.width > 0 && size.height > 0 && (size.width != image.width() || size.height != image.height())) {
+    // Much larger: first brought to twice the size by picking pixels, which
+    // keeps the decoder's format, so the smooth scaling (which converts to 32
+    // bits) never works on the full picture.
+    if (image.width() > 2 * size.width && image.height() > 2 * size.height) {
+      image = image.scaled(2 * size.width, 2 * size.height, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    }
+    image = image.scaled(size.width, size.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  }
+  return FromImage(std::move(image));
+}
+
+std::optional<SlideSize> DecodedSlideSize(ByteView file) {
+  const QImage image = Decode(file);
+  if (image.isNull()) return std::nullopt;
+  return SlideSize{image.width(), image.height()};
+}
+
 bool SlideDecodes(ByteView file) { return !Decode(file).isNull(); }
 
 SlidePicture ScaledPicture(const SlidePicture& picture, int width, int height) {
