@@ -23,8 +23,9 @@ struct Context {
 // The main window on a working directory, with its own shared state.
 struct Show {
   explicit Show(const std::filesystem::path& dir, SoundOutput& sound)
-      : window(std::make_unique<FrmMain>(state, sound, dir)) {}
+      : window(std::make_unique<FrmMain>(state, sound, slides, dir)) {}
   SharedState state;
+  SlideStore slides;
   std::unique_ptr<FrmMain> window;
 };
 

@@ -174,14 +174,12 @@ Figure LoadingFigure(const Context& context, std::unique_ptr<Show>& loaded) {
     loadCpuTimes.push_back(CpuSeconds() - cpuBefore);
     faults.push_back(static_cast<double>(MinorFaults() - faultsBefore));
     const std::uint64_t after = ResidentBytes();
-    if (messages.count != 0 || show->window->Picture2.size() != kSlides + 1) {
+    if (messages.count != 0 || show->window->Slides().Size() != kSlides + 1) {
       throw std::runtime_error("loading failed: " + messages.text.toStdString());
     }
     loadTimes.push_back(SecondsBetween(start, end));
     retainedPerSlide.push_back(static_cast<double>(after - before) / kSlides);
-    std::uint64_t kept = 0;
-    for (const SlideHolder& holder : show->window->Picture2) kept += holder.picture.pixels.size() * sizeof(std::uint32_t);
-    keptPerSlide = static_cast<double>(kept) / kSlides;
+    keptPerSlide = static_cast<double>(show->window->Slides().PackedBytes()) / kSlides;
     loaded = std::move(show);
   }
 
@@ -191,7 +189,7 @@ Figure LoadingFigure(const Context& context, std::unique_ptr<Show>& loaded) {
   return {"loading",
           Format("kvarbon %.2f s | ", load) + Format("full decode %.2f s", full) +
               Format(" | %.1f MiB of JPEG; per slide: ", static_cast<double>(fileBytes) / (1024.0 * 1024.0)) +
-              Format("%.2f MiB resident, ", retained) + Format("%.2f MiB in its holder", keptPerSlide / (1024.0 * 1024.0)) +
+              Format("%.2f MiB resident, ", retained) + Format("%.3f MiB packed", keptPerSlide / (1024.0 * 1024.0)) +
               Format("; %.0f page faults", Median(faults)) + Format("; processor time %.2f s", Median(loadCpuTimes)) +
               Format(" against %.2f s", Median(fullCpuTimes)),
           Format("ratio %.2f, ", ratio) + Format("%.2f MiB/slide", retained), "<= 0.6, <= 1 MiB",
@@ -204,7 +202,7 @@ Figure PaintFigure(Show& loaded) {
   FrmMain& w = *loaded.window;
   // Assigned as a char: GCC 12 misreports assigning the literal "0" (-Wrestrict).
   for (std::size_t k = 0; k + 1 < loaded.state.SlideSoundTable.size(); k += 2) loaded.state.SlideSoundTable[k] = '0';
-  const int frames = static_cast<int>(w.Picture2.size()) - 1;
+  const int frames = static_cast<int>(w.Slides().Size()) - 1;
   const int calls = 3000;
   std::vector<double> paint, whole;
   for (int k = 0; k < calls; ++k) {
@@ -236,8 +234,8 @@ Figure PaintFigure(Show& loaded) {
 Figure PlaybackFigure(Show& loaded) {
   constexpr int kFrames = 500;
   FrmMain& w = *loaded.window;
-  const int slides = static_cast<int>(w.Picture2.size()) - 1;
-  for (int i = slides + 1; i <= kFrames; ++i) w.Picture2.push_back(w.Picture2[static_cast<std::size_t>((i - 1) % slides + 1)]);
+  const int slides = static_cast<int>(w.Slides().Size()) - 1;
+  for (int i = slides + 1; i <= kFrames; ++i) w.Slides().Add(*w.Slides().Fetch(static_cast<std::size_t>((i - 1) % slides + 1)));
   loaded.state.SlideSoundTable.assign(kFrames + 1, std::string());
   for (std::size_t k = 0; k < kFrames; k += 10) loaded.state.SlideSoundTable[k] = '0';
   w.Slider1->setMaximum(kFrames);

@@ -159,17 +159,17 @@ class TinyDecoder final : public SlideDecoder {
 
 TEST(LoadSlides, OnlyAJobThatRanMarksTheSlidesLoaded) {
   ShowFolder show;
-  std::vector<SlideHolder> Picture2(1);
+  SlideStore store;
   show.window.runJobs = false;
-  LoadSlides(show.slides, TinyDecoder(), Picture2, show.state, show.window);
+  LoadSlides(show.slides, TinyDecoder(), store, show.state, show.window);
   EXPECT_EQ(show.window.events, (std::vector<std::string>{"last 2", "window"}));
-  EXPECT_EQ(Picture2.size(), 1u);
+  EXPECT_EQ(store.Size(), 1u);
 
   show.window.runJobs = true;
   show.window.events.clear();
-  LoadSlides(show.slides, TinyDecoder(), Picture2, show.state, show.window);
+  LoadSlides(show.slides, TinyDecoder(), store, show.state, show.window);
   EXPECT_EQ(show.window.events, (std::vector<std::string>{"last 2", "window", "draw", "last 2", "loaded"}));
-  EXPECT_EQ(Picture2.size(), 3u);
+  EXPECT_EQ(store.Size(), 3u);
   EXPECT_EQ(show.state.SlideOffsetX, (6000 - 75) / 2);
 }
 
