@@ -36,7 +36,8 @@ using testing::RecordingSoundOutput;
 struct MainWindow {
   SharedState state;
   RecordingSoundOutput sound;
-  FrmMain frmMain{state, sound, std::filesystem::path(".")};
+  SlideStore slides;
+  FrmMain frmMain{state, sound, slides, std::filesystem::path(".")};
 };
 
 // A control's rectangle in its container's coordinates.
