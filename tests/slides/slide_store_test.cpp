@@ -181,7 +181,7 @@ Bytes TransparentBmp(int width, int height) {
 }
 
 // A photograph-like JPEG: noise over a gradient.
-Bytes NoisyJpeg(int width, int height) {
+Bytes NoisyJpeg(int width, int height, bool progressive = false) {
   QImage image(width, height, QImage::Format_RGB32);
   std::uint32_t seed = 1;
   for (int y = 0; y < height; ++y) {
@@ -195,6 +195,7 @@ Bytes NoisyJpeg(int width, int height) {
   buffer.open(QIODevice::WriteOnly);
   QImageWriter writer(&buffer, "jpeg");
   writer.setQuality(90);
+  writer.setProgressiveScanWrite(progressive);
   EXPECT_TRUE(writer.write(image));
   const auto* begin = reinterpret_cast<const std::byte*>(data.constData());
   return Bytes(begin, begin + data.size());
@@ -225,6 +226,32 @@ TEST(SlideStore, AFrameFromTheCompactFormIsPixelIdenticalToADirectDecode) {
   for (std::size_t k = 0; k < cases.size(); ++k) {
     SCOPED_TRACE(cases[k].name);
     ExpectSame(*store.Fetch(k + 1), direct[k]);
+  }
+}
+
+// The visible part of a JPEG, which the decoder takes from libjpeg-turbo for a
+// plain file and from Qt's reader otherwise, against Qt's decode of the whole.
+TEST(SlideDecoding, TheVisiblePartOfAJpegIsWhatQtDecodesThere) {
+  for (const bool progressive : {false, true}) {
+    const Bytes file = NoisyJpeg(333, 250, progressive);
+    const QImage whole = QImage::fromData(reinterpret_cast<const uchar*>(file.data()), static_cast<int>(file.size()))
+                             .convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(whole.size(), QSize(333, 250));
+    for (const PixelRect part : {PixelRect{0, 0, 333, 250}, PixelRect{0, 0, 40, 30}, PixelRect{1, 1, 7, 5},
+                                 PixelRect{101, 77, 150, 101}, PixelRect{290, 200, 43, 50}, PixelRect{17, 249, 300, 1}}) {
+      SCOPED_TRACE(::testing::Message() << part.x << "," << part.y << " " << part.width << "x" << part.height
+                                      << (progressive ? " progressive" : ""));
+      const SlideHolder holder = DecodeSlide(file, "photo.jpg", part);
+      ASSERT_EQ(holder.picture.width, part.width);
+      ASSERT_EQ(holder.picture.height, part.height);
+      EXPECT_EQ(holder.keptLeft, part.x);
+      EXPECT_EQ(holder.keptTop, part.y);
+      int differing = 0;
+      for (int y = 0; y < part.height; ++y) {
+        for (int x = 0; x < part.width; ++x) differing += holder.picture.Pixel(x, y) != (whole.pixel(part.x + x, part.y + y) | 0xFF000000u);
+      }
+      EXPECT_EQ(differing, 0);
+    }
   }
 }
 
