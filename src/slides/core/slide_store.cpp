@@ -159,11 +159,14 @@ std::shared_ptr<const SlideHolder> SlideStore::Lookup(std::size_t index) {
 
 void SlideStore::Insert(std::size_t index, std::shared_ptr<const SlideHolder> holder, std::uint64_t generation) {
   const std::size_t bytes = holder->picture.pixels.size() * sizeof(std::uint32_t);
+  // Evicted frames are freed after the lock is let go, so a fetch never waits for that.
+  std::vector<std::shared_ptr<const SlideHolder>> evicted;
   const std::lock_guard lock(mutex_);
   if (generation != generation_ || cache_.count(index) != 0 || bytes > options_.cacheBytes) return;
   while (cachedBytes_ + bytes > options_.cacheBytes && !uses_.empty()) {
     const auto oldest = cache_.find(uses_.back());
     cachedBytes_ -= oldest->second.holder->picture.pixels.size() * sizeof(std::uint32_t);
+    evicted.push_back(std::move(oldest->second.holder));
     cache_.erase(oldest);
     uses_.pop_back();
   }
