@@ -112,12 +112,9 @@ void SlideStore::Clear() {
   cachedBytes_ = 0;
   packedBytes_ = 0;
   lastFetched_ = aheadOf_ = 0;
-  if (file_) {
-    fileEnd_ = 0;
-    if (::ftruncate(file_->fd(), 0) != 0) {
-      // The space stays taken until the store goes; nothing else depends on it.
-    }
-  }
+  // Emptying the file only gives its space back early: without it, slides
+  // are appended after the old ones, which go with the file.
+  if (file_ && ::ftruncate(file_->fd(), 0) == 0) fileEnd_ = 0;
 }
 
 std::size_t SlideStore::Size() const {
