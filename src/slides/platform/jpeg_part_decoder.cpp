@@ -26,7 +26,11 @@ void JumpOut(j_common_ptr cinfo) {
   std::longjmp(reinterpret_cast<ErrorExit*>(cinfo->err)->jump, 1);
 }
 
-void Quiet(j_common_ptr, int) {}  // warnings are counted, never printed
+// Warnings (damaged data, a file cut short) are counted, so that such a file
+// goes to Qt's reader, and never printed; trace messages are dropped.
+void Quiet(j_common_ptr cinfo, int level) {
+  if (level < 0) ++cinfo->err->num_warnings;
+}
 
 // The decode proper. Only plain data lives across setjmp here; `out` and `row`
 // are sized by the caller's callback before any row is read. False when the
