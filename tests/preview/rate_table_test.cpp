@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The rate table and the centring offsets.
+// The rate table: the label under the rate slider and the interval it gives.
 #include <gtest/gtest.h>
 
 #include "preview/core/rate_table.h"
-#include "slides/core/slide_offsets.h"
 
 namespace kvarbon {
 namespace {
@@ -21,19 +20,6 @@ TEST(RateTable, LabelsAndIntervals) {
   EXPECT_EQ(FrameIntervalForLabel("0"), std::nullopt);
   EXPECT_EQ(FrameIntervalForLabel("15"), std::nullopt);
   EXPECT_EQ(FrameIntervalForLabel(" 20"), std::nullopt);
-}
-
-TEST(SlideOffsets, HalvesRoundToEven) {
-  EXPECT_EQ(RoundHalfToEven(1000.5), 1000);
-  EXPECT_EQ(RoundHalfToEven(1001.5), 1002);
-  EXPECT_EQ(RoundHalfToEven(-0.5), 0);
-  EXPECT_EQ(RoundHalfToEven(-1.5), -2);
-  EXPECT_EQ(RoundHalfToEven(2.4), 2);
-  EXPECT_EQ(CentringOffset(6000, 6000), 0);
-  EXPECT_EQ(CentringOffset(6000, 4485), 758);   // 757.5 -> 758
-  EXPECT_EQ(CentringOffset(6000, 4515), 742);   // 742.5 -> 742
-  EXPECT_EQ(CentringOffset(4500, 9000), -2250);
-  EXPECT_EQ(CentringOffset(4500, 4515), -8);    // -7.5 -> -8
 }
 
 }  // namespace

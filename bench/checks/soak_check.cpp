@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The soak: a show plays with repeat at 50 frames per second through the real
 // sound output for a long time, and its resident memory must stay flat after
-// the first minute, with nothing printed. Not part of the suite: run it with
-// scripts/soak.sh, which sets
+// the first minute, with nothing printed. A long check, not part of the suite:
+// run it with scripts/soak.sh, which sets
 //   KVARBON_SOAK_SHOW     the working directory of the show (e.g. demo/)
 //   KVARBON_SOAK_SECONDS  how long to play (default 1200)
 #include <gtest/gtest.h>
@@ -74,9 +74,9 @@ std::atomic<int>& QtWarnings() {
   return count;
 }
 
-TEST(Soak, DISABLED_ShowPlaysWithRepeatAtFiftyFramesPerSecond) {
+TEST(Soak, ShowPlaysWithRepeatAtFiftyFramesPerSecond) {
   const char* showDir = std::getenv("KVARBON_SOAK_SHOW");
-  ASSERT_NE(showDir, nullptr) << "set KVARBON_SOAK_SHOW to the show's working directory";
+  if (showDir == nullptr) GTEST_SKIP() << "set KVARBON_SOAK_SHOW to the show's working directory";
   const char* secondsText = std::getenv("KVARBON_SOAK_SECONDS");
   const long seconds = secondsText != nullptr ? std::atol(secondsText) : 1200;
   constexpr long kSettleSeconds = 60;

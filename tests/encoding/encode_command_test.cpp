@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The encode command without its window: the container when what was planned
-// at the click proves wrong, and the temporary files of killed encodes.
+// The encode command without its window: the order of its steps, the container
+// when what was planned at the click proves wrong, and the temporary files of
+// killed encodes.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,12 +21,15 @@ using testing::WriteFile;
 
 const std::string kDone = "Кодирование завершено успешно.";
 
-// The progress window: `afterSlide(n)` runs as the bar reaches n.
+// The progress window: records its maximum and values; `afterSlide(n)` runs as the bar reaches n.
 struct Bar : ProgressSink {
   std::function<void(int)> afterSlide;
+  int maximum = 0;
+  std::vector<int> values;
   void SetText(const std::string&) override {}
-  void SetMaximum(int) override {}
+  void SetMaximum(int value) override { maximum = value; }
   void SetValue(int value) override {
+    values.push_back(value);
     if (afterSlide) afterSlide(value);
   }
   void Yield() override {}
@@ -36,6 +40,7 @@ struct Bar : ProgressSink {
 struct Window : EncodeView {
   Bar bar;
   std::function<void(int)> onYield;
+  std::function<void()> onWindow;  // runs as the progress window opens
   int yields = 0;
   bool runsJobs = true;
   bool encodeEnabled = false;
@@ -45,6 +50,7 @@ struct Window : EncodeView {
     ++yields;
   }
   bool RunInProgressWindow(const ProgressJob& job) override {
+    if (onWindow) onWindow();
     if (runsJobs) job(bar);
     return runsJobs;
   }
@@ -89,6 +95,23 @@ Bytes Expected(int speed, const std::string& ini, const std::vector<std::string>
   text += "\\soundvideo";
   for (const std::string& slide : slides) text += slide + "-|-";
   return ToBytes(text + "\\video");
+}
+
+TEST(EncodeCommand, WritesTheListBeforeTheJobAndTheContainerAfterIt) {
+  Show show({"one", "two"}, {"A"});
+  WriteFile(show.dir / "Dest.zel", "old");
+  // The list is on disk, and the old container gone, when the progress window opens.
+  show.window.onWindow = [&] {
+    EXPECT_EQ(ReadFile(show.dir / "sound.ini"), ToBytes("2=0\r\n"));
+    EXPECT_FALSE(std::filesystem::exists(show.dir / "Dest.zel"));
+  };
+  show.Encode();
+  EXPECT_EQ(ReadFile(show.dir / "Dest.zel"), Expected(50, "2=0;", {"A"}, {"one", "two"}));
+  EXPECT_EQ(show.window.messages, std::vector<std::string>{kDone});
+  EXPECT_FALSE(show.window.encodeEnabled);
+  // One step per slide copied, ending full.
+  EXPECT_EQ(show.window.bar.maximum, 2);
+  EXPECT_EQ(show.window.bar.values, (std::vector<int>{1, 2}));
 }
 
 TEST(EncodeCommand, WhatChangesAfterTheClickEndsUpInTheContainerAsIfNothingWasPlanned) {
@@ -166,7 +189,8 @@ TEST(EncodeCommand, TemporaryFilesOfKilledEncodesAreRemovedThoseOfLiveProcessesK
   const std::string other = ".Other.zel.tmp-" + std::to_string(gone) + "-0";
   for (const std::string& name : {killed, killedList, live, other}) WriteFile(show.dir / name, "partial");
 
-  // A job the progress window never ran writes nothing and leaves nothing of its own.
+  // A job the progress window never ran writes nothing, leaves nothing of its
+  // own and claims nothing; a retry stays possible.
   show.window.runsJobs = false;
   show.Encode();
   EXPECT_TRUE(show.window.messages.empty());
