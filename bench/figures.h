@@ -5,6 +5,7 @@
 #include <QString>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "app/core/shared_state.h"
 #include "app/core/sound_output.h"
@@ -17,14 +18,16 @@ struct Context {
   std::filesystem::path work;  // a fresh temporary directory for the inputs
   int rounds = 3;              // measured and baseline runs, alternated; medians are reported
   int encodeSlides = 200;      // 4 MiB slides in the encode figure's show
+  std::vector<int> scaleSlides{250, 3000};  // the shows of the scale figures; the largest is played
   SoundOutput* sound = nullptr;
 };
 
 // The main window on a working directory, with its own shared state.
 struct Show {
   explicit Show(const std::filesystem::path& dir, SoundOutput& sound)
-      : window(std::make_unique<FrmMain>(state, sound, dir)) {}
+      : window(std::make_unique<FrmMain>(state, sound, slides, dir)) {}
   SharedState state;
+  SlideStore slides;
   std::unique_ptr<FrmMain> window;
 };
 
@@ -58,5 +61,15 @@ Figure LoadingFigure(const Context& context, std::unique_ptr<Show>& loaded);
 Figure PaintFigure(Show& loaded);
 Figure PlaybackFigure(Show& loaded);
 Figure SoundFigure(SoundOutput& sound);
+
+// A camera-like JPEG: broad colour waves under fine grain, so the file is as
+// large at quality 90 as a photograph's and costs as much to decode.
+Bytes CameraJpeg(std::uint64_t seed, int width, int height);
+// Decodes a picture file whole with Qt's reader, one thread: the baseline. Throws unless it is width x height.
+void DecodeWhole(const Bytes& file, int width, int height);
+// A show of `slides` 1920 x 1080 camera-like JPEGs loaded through the window:
+// load time against full decodes, resident memory, the cache file; with
+// `play`, every frame played at 50 per second: the tick's length and late frames.
+std::vector<Figure> ScaleFigures(const Context& context, int slides, bool play);
 
 }  // namespace kvarbon::bench

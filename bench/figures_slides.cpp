@@ -34,45 +34,6 @@ constexpr int kSlides = 100;
 constexpr int kWidth = 4000;
 constexpr int kHeight = 3000;
 
-// A camera-like picture: broad colour waves under fine grain, so the file is a
-// few MiB at quality 90 and decoding it costs what a photograph's does.
-Bytes CameraJpeg(std::uint64_t seed) {
-  Rng rng(seed);
-  QImage image(kWidth, kHeight, QImage::Format_RGB32);
-  std::array<std::vector<double>, 3> columns, rows;
-  for (int c = 0; c < 3; ++c) {
-    const double fx = 0.002 + 0.01 * (rng.Below(1000) / 1000.0);
-    const double fy = 0.002 + 0.01 * (rng.Below(1000) / 1000.0);
-    const double px = rng.Below(6283) / 1000.0, py = rng.Below(6283) / 1000.0;
-    columns[c].resize(kWidth);
-    rows[c].resize(kHeight);
-    for (int x = 0; x < kWidth; ++x) columns[c][x] = 60.0 * std::sin(fx * x + px);
-    for (int y = 0; y < kHeight; ++y) rows[c][y] = 40.0 * std::sin(fy * y + py);
-  }
-  for (int y = 0; y < kHeight; ++y) {
-    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-    for (int x = 0; x < kWidth; x += 2) {
-      const std::uint64_t noise = rng.Next();
-      for (int dx = 0; dx < 2 && x + dx < kWidth; ++dx) {
-        int rgb[3];
-        for (int c = 0; c < 3; ++c) {
-          const int grain = static_cast<int>((noise >> (dx * 24 + c * 8)) & 0x1F) - 16;
-          rgb[c] = std::clamp(static_cast<int>(128 + columns[c][x + dx] + rows[c][y]) + grain, 0, 255);
-        }
-        line[x + dx] = qRgb(rgb[0], rgb[1], rgb[2]);
-      }
-    }
-  }
-  QByteArray data;
-  QBuffer buffer(&data);
-  buffer.open(QIODevice::WriteOnly);
-  QImageWriter writer(&buffer, "jpeg");
-  writer.setQuality(90);
-  if (!writer.write(image)) throw std::runtime_error("cannot encode a JPEG");
-  const auto* begin = reinterpret_cast<const std::byte*>(data.constData());
-  return Bytes(begin, begin + data.size());
-}
-
 std::string SlideName(int i) {
   char name[16];
   std::snprintf(name, sizeof name, "%03d.jpg", i);
@@ -82,15 +43,7 @@ std::string SlideName(int i) {
 // The baseline: every file read and decoded whole, one after another, by the same reader.
 void DecodeAllFully(const fs::path& pic) {
   for (int i = 1; i <= kSlides; ++i) {
-    const Bytes file = ReadWholeFile(pic / SlideName(i));
-    QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(file.data()),
-                                              static_cast<qsizetype>(file.size()));
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setAutoTransform(false);
-    const QImage picture = reader.read();
-    if (picture.size() != QSize(kWidth, kHeight)) throw std::runtime_error("baseline decode failed");
+    DecodeWhole(ReadWholeFile(pic / SlideName(i)), kWidth, kHeight);
   }
 }
 
@@ -132,7 +85,7 @@ Figure LoadingFigure(const Context& context, std::unique_ptr<Show>& loaded) {
       writers.emplace_back([&, w] {
         try {
           for (int i = 1 + w; i <= kSlides; i += 2) {
-            WriteWholeFile(dir / "pic" / SlideName(i), CameraJpeg(4000 + static_cast<std::uint64_t>(i)));
+            WriteWholeFile(dir / "pic" / SlideName(i), CameraJpeg(4000 + static_cast<std::uint64_t>(i), kWidth, kHeight));
           }
         } catch (...) {
           failures[static_cast<std::size_t>(w)] = std::current_exception();
@@ -174,14 +127,12 @@ Figure LoadingFigure(const Context& context, std::unique_ptr<Show>& loaded) {
     loadCpuTimes.push_back(CpuSeconds() - cpuBefore);
     faults.push_back(static_cast<double>(MinorFaults() - faultsBefore));
     const std::uint64_t after = ResidentBytes();
-    if (messages.count != 0 || show->window->Picture2.size() != kSlides + 1) {
+    if (messages.count != 0 || show->window->Slides().Size() != kSlides + 1) {
       throw std::runtime_error("loading failed: " + messages.text.toStdString());
     }
     loadTimes.push_back(SecondsBetween(start, end));
     retainedPerSlide.push_back(static_cast<double>(after - before) / kSlides);
-    std::uint64_t kept = 0;
-    for (const SlideHolder& holder : show->window->Picture2) kept += holder.picture.pixels.size() * sizeof(std::uint32_t);
-    keptPerSlide = static_cast<double>(kept) / kSlides;
+    keptPerSlide = static_cast<double>(show->window->Slides().PackedBytes()) / kSlides;
     loaded = std::move(show);
   }
 
@@ -191,7 +142,7 @@ Figure LoadingFigure(const Context& context, std::unique_ptr<Show>& loaded) {
   return {"loading",
           Format("kvarbon %.2f s | ", load) + Format("full decode %.2f s", full) +
               Format(" | %.1f MiB of JPEG; per slide: ", static_cast<double>(fileBytes) / (1024.0 * 1024.0)) +
-              Format("%.2f MiB resident, ", retained) + Format("%.2f MiB in its holder", keptPerSlide / (1024.0 * 1024.0)) +
+              Format("%.2f MiB resident, ", retained) + Format("%.3f MiB packed", keptPerSlide / (1024.0 * 1024.0)) +
               Format("; %.0f page faults", Median(faults)) + Format("; processor time %.2f s", Median(loadCpuTimes)) +
               Format(" against %.2f s", Median(fullCpuTimes)),
           Format("ratio %.2f, ", ratio) + Format("%.2f MiB/slide", retained), "<= 0.6, <= 1 MiB",
@@ -204,7 +155,7 @@ Figure PaintFigure(Show& loaded) {
   FrmMain& w = *loaded.window;
   // Assigned as a char: GCC 12 misreports assigning the literal "0" (-Wrestrict).
   for (std::size_t k = 0; k + 1 < loaded.state.SlideSoundTable.size(); k += 2) loaded.state.SlideSoundTable[k] = '0';
-  const int frames = static_cast<int>(w.Picture2.size()) - 1;
+  const int frames = static_cast<int>(w.Slides().Size()) - 1;
   const int calls = 3000;
   std::vector<double> paint, whole;
   for (int k = 0; k < calls; ++k) {
@@ -236,8 +187,8 @@ Figure PaintFigure(Show& loaded) {
 Figure PlaybackFigure(Show& loaded) {
   constexpr int kFrames = 500;
   FrmMain& w = *loaded.window;
-  const int slides = static_cast<int>(w.Picture2.size()) - 1;
-  for (int i = slides + 1; i <= kFrames; ++i) w.Picture2.push_back(w.Picture2[static_cast<std::size_t>((i - 1) % slides + 1)]);
+  const int slides = static_cast<int>(w.Slides().Size()) - 1;
+  for (int i = slides + 1; i <= kFrames; ++i) w.Slides().Add(*w.Slides().Fetch(static_cast<std::size_t>((i - 1) % slides + 1)));
   loaded.state.SlideSoundTable.assign(kFrames + 1, std::string());
   for (std::size_t k = 0; k < kFrames; k += 10) loaded.state.SlideSoundTable[k] = '0';
   w.Slider1->setMaximum(kFrames);

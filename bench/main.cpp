@@ -2,8 +2,8 @@
 // kvarbon-bench: measures the tool against the machine's own limits and prints
 // one line per figure with its target. Normally run through bench/run.sh.
 //
-//   kvarbon-bench WORKDIR [--rounds N] [--only encode,startup,loading,paint,playback,sound]
-//                 [--encode-slides N]
+//   kvarbon-bench WORKDIR [--rounds N] [--only encode,startup,loading,paint,playback,scale,sound]
+//                 [--encode-slides N] [--scale-slides 250,3000,12000]
 //
 // WORKDIR must be an empty directory; the inputs are written there and removed
 // figure by figure (the caller removes the directory itself).
@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <exception>
 #include <set>
 #include <sstream>
@@ -47,6 +48,11 @@ int main(int argc, char** argv) {
     if (option == "--rounds") context.rounds = std::max(1, std::atoi(argv[i + 1]));
     if (option == "--only") only = SplitNames(argv[i + 1]);
     if (option == "--encode-slides") context.encodeSlides = std::max(2, std::atoi(argv[i + 1]));
+    if (option == "--scale-slides") {
+      context.scaleSlides.clear();
+      for (const std::string& count : SplitNames(argv[i + 1])) context.scaleSlides.push_back(std::max(2, std::stoi(count)));
+      std::sort(context.scaleSlides.begin(), context.scaleSlides.end());
+    }
   }
   const auto wanted = [&](const char* name) { return only.empty() || only.count(name) != 0; };
 
@@ -104,6 +110,26 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "paint and playback use the loaded show: include loading\n");
   }
   loaded.reset();
+  if (wanted("scale")) {
+    // The largest show of at most 3000 slides is also played (a minute at 50
+    // fps); a larger one only loads.
+    int played = 0;
+    for (const int slides : context.scaleSlides) {
+      if (slides <= 3000) played = slides;
+    }
+    for (const int slides : context.scaleSlides) {
+      const bool play = slides == played;
+      try {
+        for (const Figure& figure : ScaleFigures(context, slides, play)) {
+          PrintFigure(figure);
+          if (!figure.pass) ++failed;
+        }
+      } catch (const std::exception& error) {
+        PrintFigure({"scale", std::string("error: ") + error.what(), "-", "-", false});
+        ++failed;
+      }
+    }
+  }
   run("sound", [&] { return SoundFigure(sound); });
   return failed == 0 ? 0 : 1;
 }

@@ -4,7 +4,9 @@
 # their seeded inputs into a temporary directory, prints one line per figure
 # with its target, and removes the inputs. Extra arguments go to the program,
 # e.g. `bash bench/run.sh --rounds 5` or `bash bench/run.sh --only paint,loading`.
-# Needs about 3 GiB free in the temporary directory (TMPDIR, else /tmp).
+# Needs about 3 GiB free in the temporary directory (TMPDIR, else /tmp); the
+# scale figures' cache files go there too (0.7 GiB for 3000 slides, 2.7 GiB
+# for 12,000).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-qpa-plugins libqt6gui6 libqt6widgets6
-  libsdl2-dev
+  libsdl2-dev libzstd-dev libjpeg-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   libgtest-dev libgmock-dev googletest
   fonts-dejavu-core

@@ -85,7 +85,8 @@ TEST(Soak, ShowPlaysWithRepeatAtFiftyFramesPerSecond) {
   SharedState state;
   SdlSoundOutput audio;
   ASSERT_TRUE(audio.HasDevice());
-  FrmMain w(state, audio, showDir);
+  SlideStore slides;
+  FrmMain w(state, audio, slides, showDir);
   std::vector<int> ended;
   w.EndProcess = [&ended](int status) { ended.push_back(status); };
   w.Form_Load();

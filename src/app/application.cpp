@@ -89,7 +89,10 @@ int RunApplication(int& argc, char** argv, const std::filesystem::path& workDir,
 
   SharedState state;
   SdlSoundOutput sound;
-  FrmMain frmMain(state, sound, workDir);
+  // Created at the start, which clears away the cache files of killed runs;
+  // its own cache file goes with it at the end.
+  SlideStore slides;
+  FrmMain frmMain(state, sound, slides, workDir);
   try {
     frmMain.Form_Load();
   } catch (...) {

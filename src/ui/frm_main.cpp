@@ -139,11 +139,13 @@ class SpeedScrollBar final : public QScrollBar {
 
 }  // namespace
 
-FrmMain::FrmMain(SharedState& state, SoundOutput& sound, std::filesystem::path workDir, QWidget* parent)
+FrmMain::FrmMain(SharedState& state, SoundOutput& sound, SlideStore& slides, std::filesystem::path workDir,
+                 QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       state_(state),
       sound_(sound),
+      slides_(slides),
       workDir_(std::move(workDir)) {
   RegisterKvarbonResources();
 
@@ -186,9 +188,6 @@ void FrmMain::CreateControls() {
   Picture1 = new DisplaySurface(6000, 4500, this);
   SetColour(Picture1, QPalette::Window, QColor(0, 0, 0));
   Place(Picture1, 90, 135, 6000, 4500);
-
-  Picture2.clear();
-  Picture2.push_back(SlideHolder{});  // element 0: never holds a slide
 
   // The frame slider. Without tracking, dragging the thumb only moves its
   // position (the scroll notification); the value, and with it the change

@@ -19,6 +19,7 @@
 #include "preview/core/transport.h"
 #include "slides/core/load_slides.h"
 #include "slides/core/slide_holder.h"
+#include "slides/core/slide_store.h"
 #include "slides/platform/qt_slide_decoder.h"
 #include "ui/error_boundary.h"
 
@@ -51,7 +52,8 @@ class FrmMain : public QWidget,
 
  public:
   // `workDir` is the working directory that holds "pic" and "snd" and receives the outputs.
-  FrmMain(SharedState& state, SoundOutput& sound, std::filesystem::path workDir,
+  // `slides` keeps the loaded slides; it outlives the window.
+  FrmMain(SharedState& state, SoundOutput& sound, SlideStore& slides, std::filesystem::path workDir,
           QWidget* parent = nullptr);
   ~FrmMain() override;
 
@@ -76,6 +78,7 @@ class FrmMain : public QWidget,
   SharedState& State() { return state_; }
   const std::filesystem::path& WorkDir() const { return workDir_; }
   SoundOutput& Sound() { return sound_; }
+  SlideStore& Slides() { return slides_; }
 
   // Controls, created by the constructor with their layout values. Owned by Qt's
   // parent chain; the pointers stay valid for the window's life.
@@ -107,10 +110,6 @@ class FrmMain : public QWidget,
   // cannot be loaded). Tests replace it to observe the request.
   std::function<void(int)> EndProcess = ExitApplication;
 
-  // Holders of the decoded slides: element 0 never holds one; elements 1 to
-  // SlideCount are created by the "loading" job.
-  std::vector<SlideHolder> Picture2;
-
  private:
   void CreateControls();
   void WireEvents();
@@ -139,6 +138,7 @@ class FrmMain : public QWidget,
 
   SharedState& state_;
   SoundOutput& sound_;
+  SlideStore& slides_;
   std::filesystem::path workDir_;
   QtSlideDecoder decoder_;
   std::unique_ptr<Transport> transport_;

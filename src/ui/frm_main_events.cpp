@@ -21,7 +21,7 @@ void FrmMain::Form_Load() {
 }
 
 // "Загрузка слайдов".
-void FrmMain::Command3_Click() { LoadSlides(File1->Source(), decoder_, Picture2, state_, *this); }
+void FrmMain::Command3_Click() { LoadSlides(File1->Source(), decoder_, slides_, state_, *this); }
 
 // Shows the frame the slider's thumb stands at: during a drag the thumb is
 // ahead of the value, which the slider only takes on release.

@@ -24,7 +24,7 @@ void FrmMain::ShowPosition(int frame) {
   Label2->setText(QString::number(frame));
 }
 
-void FrmMain::DrawFrame(int frame) { kvarbon::PaintFrame(frame, Picture2, state_, *this); }
+void FrmMain::DrawFrame(int frame) { kvarbon::PaintFrame(frame, slides_, state_, *this); }
 
 void FrmMain::ShowClock(bool running) {
   if (running) {

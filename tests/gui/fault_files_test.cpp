@@ -135,9 +135,9 @@ TEST(FaultFiles, ASlideChangedBetweenStartUpAndLoading) {
     const QStringList messages = show.Load();
     if (std::string(c.reason).empty()) {
       EXPECT_EQ(messages, QStringList()) << messages.join("\n").toStdString();
-      ASSERT_TRUE(show.frm->Picture2[2].HasPicture());
+      ASSERT_TRUE(show.frm->Slides().Fetch(2)->HasPicture());
       if (std::string(c.name) == "replaced") {
-        EXPECT_EQ(show.frm->Picture2[2].picture.Pixel(0, 0), kBlue.rgb());
+        EXPECT_EQ(show.frm->Slides().Fetch(2)->picture.Pixel(0, 0), kBlue.rgb());
       }
       EXPECT_EQ(show.Encode(), kSuccess);
       EXPECT_EQ(ReadFile(show.work / "Dest.zel"), show.ExpectedContainer());

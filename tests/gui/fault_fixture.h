@@ -31,7 +31,7 @@ struct FaultShow {
       : work(dir / workName), ownOutput(std::move(output)) {
     std::filesystem::create_directories(work / "pic");
     std::filesystem::create_directories(work / "snd");
-    frm = std::make_unique<FrmMain>(state, ownOutput ? *ownOutput : sound, work);
+    frm = std::make_unique<FrmMain>(state, ownOutput ? *ownOutput : sound, slides, work);
     frm->EndProcess = [this](int status) { ended.push_back(status); };
   }
 
@@ -94,6 +94,7 @@ struct FaultShow {
   std::filesystem::path work;
   SharedState state;
   RecordingSoundOutput sound;
+  SlideStore slides;
   // Destroyed before `state`: an output may play from SoundBank until it is gone.
   std::unique_ptr<SoundOutput> ownOutput;
   std::unique_ptr<FrmMain> frm;

@@ -157,8 +157,8 @@ TEST(FaultSizes, AHeaderClaimingSixtyThousandSquaredIsAClearErrorWithoutAMemoryB
       if (messages.isEmpty()) {
         // A decoder that can decode just the part on screen (JPEG) does so,
         // and only that part is held.
-        ASSERT_EQ(show.frm->Picture2.size(), 3U);
-        const SlideHolder& holder = show.frm->Picture2[first ? 1 : 2];
+        ASSERT_EQ(show.frm->Slides().Size(), 3U);
+        const SlideHolder holder = *show.frm->Slides().Fetch(first ? 1 : 2);
         EXPECT_LE(holder.picture.width, show.frm->Picture1->Canvas().width());
         EXPECT_LE(holder.picture.height, show.frm->Picture1->Canvas().height());
         EXPECT_EQ(holder.outerWidthTwips, (60000 + 4) * 15);
@@ -190,7 +190,7 @@ TEST(FaultSizes, FiveThousandSlidesAndFiveThousandSounds) {
 
   ProgressRecorder progress;
   EXPECT_EQ(show.Load(), QStringList());
-  ASSERT_EQ(w.Picture2.size(), static_cast<std::size_t>(kCount) + 1);
+  ASSERT_EQ(w.Slides().Size(), static_cast<std::size_t>(kCount) + 1);
   EXPECT_EQ(w.Slider1->maximum(), kCount);
   ASSERT_EQ(progress.showings.size(), 1U);
   ASSERT_FALSE(progress.showings[0].values.empty());

@@ -66,7 +66,7 @@ TEST(FuzzRegression, SlideWhoseOuterWidthInTwipsOverflows) {
   if (!messages.texts.isEmpty()) {
     EXPECT_TRUE(messages.texts[0].contains("1 wide.bmp")) << messages.texts[0].toStdString();
   } else {
-    EXPECT_EQ(show.frmMain->Picture2.size(), 3U);
+    EXPECT_EQ(show.frmMain->Slides().Size(), 3U);
   }
 }
 

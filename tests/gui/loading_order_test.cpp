@@ -42,10 +42,10 @@ TEST(LoadingOrder, ManySlidesOfMixedFormatsAndSizesLandInTheirOwnHolders) {
   show.frmMain->Command3->click();
 
   FrmMain& w = *show.frmMain;
-  ASSERT_EQ(w.Picture2.size(), kSlides + 1u);
+  ASSERT_EQ(w.Slides().Size(), kSlides + 1u);
   EXPECT_EQ(w.Slider1->maximum(), kSlides);
   for (int i = 1; i <= kSlides; ++i) {
-    const SlideHolder& holder = w.Picture2[static_cast<std::size_t>(i)];
+    const SlideHolder holder = *w.Slides().Fetch(static_cast<std::size_t>(i));
     const int width = (i % 3 == 0) ? 1200 : 8 + i;
     EXPECT_EQ(holder.outerWidthTwips, (width + 4) * 15) << i;
     ASSERT_TRUE(holder.HasPicture()) << i;
@@ -85,7 +85,7 @@ TEST(LoadingOrder, OfSeveralBrokenSlidesTheFirstIsReportedAfterEverySlideBeforeI
   ASSERT_EQ(messages.texts.size(), 1);
   EXPECT_TRUE(messages.texts[0].contains("05 битый.jpg")) << messages.texts[0].toStdString();
   // Slides 1 to 4 were handed over, nothing after them.
-  EXPECT_EQ(show.frmMain->Picture2.size(), 5u);
+  EXPECT_EQ(show.frmMain->Slides().Size(), 5u);
   ASSERT_EQ(progress.showings.size(), 1u);
   EXPECT_EQ(progress.showings[0].values, (std::vector<std::pair<int, int>>{{1, 9}, {2, 9}, {3, 9}}));
   EXPECT_TRUE(show.frmMain->Command3->isEnabled());
@@ -104,7 +104,7 @@ TEST(LoadingOrder, AFirstSlideThatCannotBeDecodedIsReportedBeforeAnyOtherIsRead)
   EXPECT_EQ(ended, std::vector<int>{1});
   ASSERT_EQ(messages.texts.size(), 1);
   EXPECT_TRUE(messages.texts[0].contains("1.jpg")) << messages.texts[0].toStdString();
-  EXPECT_EQ(show.frmMain->Picture2.size(), 1u);
+  EXPECT_EQ(show.frmMain->Slides().Size(), 1u);
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ class PreviewTest : public ::testing::Test {
     state.SlideOffsetX = kOffsetPx * kTwipsPerPixel;
     state.SlideOffsetY = kOffsetPx * kTwipsPerPixel;
 
-    frm = std::make_unique<FrmMain>(state, sound, dir.path());
+    frm = std::make_unique<FrmMain>(state, sound, slides, dir.path());
     frm->File2->Source().SetDirectory(dir / "snd");
     frm->File2->Refresh();
     for (const Slide& slide : kSlideList) {
@@ -58,7 +58,7 @@ class PreviewTest : public ::testing::Test {
       holder.picture.pixels.assign(static_cast<std::size_t>(slide.width) * slide.height, slide.colour);
       holder.outerWidthTwips = (slide.width + 2 * kPictureBoxBorderPx) * kTwipsPerPixel;
       holder.outerHeightTwips = (slide.height + 2 * kPictureBoxBorderPx) * kTwipsPerPixel;
-      frm->Picture2.push_back(std::move(holder));
+      frm->Slides().Add(holder);
     }
     frm->Slider1->setMaximum(kSlides);
   }
@@ -94,6 +94,7 @@ class PreviewTest : public ::testing::Test {
   TempDir dir;
   SharedState state;
   RecordingSoundOutput sound;
+  SlideStore slides;
   std::unique_ptr<FrmMain> frm;
 };
 

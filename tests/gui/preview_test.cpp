@@ -70,7 +70,7 @@ TEST_F(PreviewTest, SmallerSlideLeavesTheUncoveredPartOfTheLargerOne) {
 }
 
 TEST_F(PreviewTest, BeforeLoadingNothingIsDrawnButTheSoundStillWorks) {
-  frm->Picture2.resize(1);  // only element 0, which holds no slide
+  frm->Slides().Clear();  // only holder 0, which holds no slide
   state.SlideSoundTable[2] = "1";
   frm->Label3->setText("-");
   frm->Slider1->setValue(2);

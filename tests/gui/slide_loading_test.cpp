@@ -40,7 +40,7 @@ TEST(LoadSlides, FewerThanTwoSlidesAreRefusedWithTheMessageEveryTime) {
     EXPECT_EQ(messages.texts, QStringList({"Слайдов не найдено.", "Слайдов не найдено."}));
     EXPECT_TRUE(show.frmMain->Command3->isEnabled());
     EXPECT_FALSE(show.frmMain->Command1->isEnabled());
-    EXPECT_EQ(show.frmMain->Picture2.size(), 1u);
+    EXPECT_EQ(show.frmMain->Slides().Size(), 1u);
   }
 }
 
@@ -53,8 +53,8 @@ TEST(LoadSlides, TwoSlidesLoadAndSwitchTheButtons) {
   show.frmMain->Command3->click();
 
   FrmMain& w = *show.frmMain;
-  ASSERT_EQ(w.Picture2.size(), 3u);
-  EXPECT_FALSE(w.Picture2[0].HasPicture());
+  ASSERT_EQ(w.Slides().Size(), 3u);
+  EXPECT_FALSE(w.Slides().Fetch(0)->HasPicture());
   EXPECT_EQ(w.Slider1->maximum(), 2);
   EXPECT_FALSE(w.Command3->isEnabled());
   EXPECT_TRUE(w.Command1->isEnabled());
@@ -81,8 +81,8 @@ TEST(LoadSlides, FirstSlideIsCentredWithHalvesRoundedToEven) {
   EXPECT_EQ(w.State().SlideOffsetX, -8);  // -7.5
   EXPECT_EQ(w.State().SlideOffsetY, 22);  // 22.5
   EXPECT_EQ(w.Slider1->maximum(), 3);
-  EXPECT_EQ(w.Picture2[1].outerWidthTwips, 401 * 15);
-  EXPECT_EQ(w.Picture2[3].outerHeightTwips, 404 * 15);
+  EXPECT_EQ(w.Slides().Fetch(1)->outerWidthTwips, 401 * 15);
+  EXPECT_EQ(w.Slides().Fetch(3)->outerHeightTwips, 404 * 15);
   // Drawn one pixel down (22 twips): the top row stays black, the next is blue.
   EXPECT_EQ(Pixel(w, 200, 0), QColor(Qt::black).rgb());
   EXPECT_EQ(Pixel(w, 200, 1), kBlue.rgb());

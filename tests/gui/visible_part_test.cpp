@@ -67,7 +67,7 @@ void ExpectSameAsWholePictures(const std::vector<Slide>& slides, const std::vect
   show.Start();
   show.frmMain->Command3->click();
   FrmMain& w = *show.frmMain;
-  ASSERT_EQ(w.Picture2.size(), slides.size() + 1);
+  ASSERT_EQ(w.Slides().Size(), slides.size() + 1);
 
   const QImage& canvas = w.Picture1->Canvas();
   QImage expected(canvas.size(), QImage::Format_RGB32);
@@ -82,7 +82,7 @@ void ExpectSameAsWholePictures(const std::vector<Slide>& slides, const std::vect
   drawWhole(1);
   EXPECT_TRUE(canvas == expected) << "after loading";
   for (int frame = 1; frame <= static_cast<int>(slides.size()); ++frame) {
-    const SlideHolder& holder = w.Picture2[static_cast<std::size_t>(frame)];
+    const SlideHolder holder = *w.Slides().Fetch(static_cast<std::size_t>(frame));
     const QImage whole = DecodeWhole(slides[static_cast<std::size_t>(frame - 1)].file);
     // The holder reports the whole picture's outer size but keeps at most the surface's worth.
     EXPECT_EQ(holder.outerWidthTwips, (whole.width() + 2 * kPictureBoxBorderPx) * kTwipsPerPixel) << frame;

@@ -36,7 +36,8 @@ using testing::RecordingSoundOutput;
 struct MainWindow {
   SharedState state;
   RecordingSoundOutput sound;
-  FrmMain frmMain{state, sound, std::filesystem::path(".")};
+  SlideStore slides;
+  FrmMain frmMain{state, sound, slides, std::filesystem::path(".")};
 };
 
 // A control's rectangle in its container's coordinates.
@@ -185,8 +186,8 @@ TEST(MainWindowLayout, ValuesAtCreation) {
   EXPECT_EQ(f.Slider1->minimum(), 1);
   EXPECT_FALSE(f.Slider1->hasTracking());
   EXPECT_FALSE(f.Check1->isChecked());
-  ASSERT_EQ(f.Picture2.size(), 1u);
-  EXPECT_FALSE(f.Picture2[0].HasPicture());
+  ASSERT_EQ(f.Slides().Size(), 1u);
+  EXPECT_FALSE(f.Slides().Fetch(0)->HasPicture());
   EXPECT_EQ(f.Picture1->Canvas().pixel(0, 0), QColor(0, 0, 0).rgb());
   EXPECT_TRUE(w.sound.played.empty());
 }

@@ -70,11 +70,11 @@ struct ShowFolder {
     }
     slides.SetDirectory(dir / "pic");
   }
-  void Load() { LoadSlides(slides, SizeDecoder(), Picture2, state, window); }
+  void Load() { LoadSlides(slides, SizeDecoder(), store, state, window); }
 
   TempDir dir;
   FileListSource slides{std::string(kSlidePattern)};
-  std::vector<SlideHolder> Picture2 = std::vector<SlideHolder>(1);
+  SlideStore store;
   SharedState state;
   FakeWindow window;
 };
@@ -84,14 +84,14 @@ TEST(LoadSlides, OnlyAJobThatRanMarksTheSlidesLoaded) {
   show.window.runJobs = false;
   show.Load();
   EXPECT_EQ(show.window.events, (std::vector<std::string>{"last 2", "window"}));
-  EXPECT_EQ(show.Picture2.size(), 1u);
+  EXPECT_EQ(show.store.Size(), 1u);
 
   show.window.runJobs = true;
   show.window.events.clear();
   show.Load();
   EXPECT_EQ(show.window.events,
             (std::vector<std::string>{"last 2", "window", "draw 2962 2212", "last 2", "loaded"}));
-  EXPECT_EQ(show.Picture2.size(), 3u);
+  EXPECT_EQ(show.store.Size(), 3u);
 }
 
 TEST(LoadSlides, TheFirstSlideIsCentredAcrossAndDownAndTheBarStopsOneShort) {

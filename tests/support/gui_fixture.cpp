@@ -47,7 +47,7 @@ bool ProgressRecorder::eventFilter(QObject* watched, QEvent* event) {
 ShowFixture::ShowFixture() {
   std::filesystem::create_directories(dir / "pic");
   std::filesystem::create_directories(dir / "snd");
-  frmMain = std::make_unique<FrmMain>(state, sound, dir.path());
+  frmMain = std::make_unique<FrmMain>(state, sound, slides, dir.path());
 }
 
 ShowFixture::~ShowFixture() = default;

@@ -52,6 +52,7 @@ struct ShowFixture {
   TempDir dir;
   SharedState state;
   RecordingSoundOutput sound;
+  SlideStore slides;
   std::unique_ptr<FrmMain> frmMain;
 };
 

@@ -8,12 +8,11 @@
 
 namespace kvarbon {
 
-void PaintFrame(int frame, const std::vector<SlideHolder>& Picture2, const SharedState& state,
-                FrameView& view) noexcept {
+void PaintFrame(int frame, SlideSource& slides, const SharedState& state, FrameView& view) noexcept {
   // 1. The slide, at its own size, over whatever the surface shows.
   Skipping([&] {
-    if (const std::optional<std::size_t> holder = FrameHolderIndex(frame, Picture2.size())) {
-      view.DrawSlide(Picture2[*holder], state.SlideOffsetX, state.SlideOffsetY);
+    if (const std::optional<std::size_t> holder = FrameHolderIndex(frame, slides.Size())) {
+      view.DrawSlide(*slides.Fetch(*holder), state.SlideOffsetX, state.SlideOffsetY);
     }
   });
   // 2. The sound's name.

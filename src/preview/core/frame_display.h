@@ -6,6 +6,7 @@
 
 #include "app/core/shared_state.h"
 #include "slides/core/slide_holder.h"
+#include "slides/core/slide_source.h"
 
 namespace kvarbon {
 
@@ -22,11 +23,11 @@ class FrameView {
   virtual int SoundCount() const = 0;
 };
 
-// Shows frame `frame`: draws its slide from the decoded holders and names its
-// sound (the transport starts the sound). Reads no file and decodes nothing,
-// since it runs on every scroll and every tick. Every lookup is bounds-checked;
+// Shows frame `frame`: draws its slide as the slide source hands it over and
+// names its sound (the transport starts the sound). Reads no picture file and
+// decodes no picture, since it runs on every scroll and every tick; the source
+// has the frame ready or unpacks it from its compact form. Every lookup is bounds-checked;
 // a step that finds nothing, or fails, is skipped and the next one runs.
-void PaintFrame(int frame, const std::vector<SlideHolder>& Picture2, const SharedState& state,
-                FrameView& view) noexcept;
+void PaintFrame(int frame, SlideSource& slides, const SharedState& state, FrameView& view) noexcept;
 
 }  // namespace kvarbon

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "slides/core/load_slides.h"
 
+#include <memory>
+#include <optional>
 #include <utility>
 
 #include "app/core/file_io.h"
@@ -11,8 +13,8 @@
 
 namespace kvarbon {
 
-void LoadSlides(const FileListSource& slides, const SlideDecoder& decoder, std::vector<SlideHolder>& Picture2,
-                SharedState& state, SlideLoadingView& view) {
+void LoadSlides(const FileListSource& slides, const SlideDecoder& decoder, SlideStore& store, SharedState& state,
+                SlideLoadingView& view) {
   if (slides.Count() < 2) {
     ExplainOnTerminal(TooFewSlidesExplanation(slides));
     view.ShowMessage("Слайдов не найдено.");
@@ -20,12 +22,14 @@ void LoadSlides(const FileListSource& slides, const SlideDecoder& decoder, std::
   }
   view.SetLastFrame(slides.Count());
   const bool ran = view.RunInProgressWindow(
-      [&](ProgressSink& progress) { RunLoadingJob(slides, decoder, Picture2, state, view, progress); });
+      [&](ProgressSink& progress) { RunLoadingJob(slides, decoder, store, state, view, progress); });
   if (ran) view.SlidesLoaded();
+  // Said once, and only when the cache file could not be used.
+  if (const std::optional<std::string> notice = store.TakeNotice()) view.ShowMessage(*notice);
 }
 
-void RunLoadingJob(const FileListSource& slides, const SlideDecoder& decoder, std::vector<SlideHolder>& Picture2,
-                   SharedState& state, SlideLoadingView& view, ProgressSink& progress) {
+void RunLoadingJob(const FileListSource& slides, const SlideDecoder& decoder, SlideStore& store, SharedState& state,
+                   SlideLoadingView& view, ProgressSink& progress) {
   progress.SetMaximum(slides.Count());
   progress.SetText("Загрузка слайдов...");
   const int n = slides.Count();
@@ -50,13 +54,14 @@ void RunLoadingJob(const FileListSource& slides, const SlideDecoder& decoder, st
       return VisiblePart(full, drawAtFor(SlideOuterTwips(full.width), SlideOuterTwips(full.height)), canvas);
     });
     drawAt = drawAtFor(first.outerWidthTwips, first.outerHeightTwips);
-    Picture2.push_back(std::move(first));
+    store.Add(first);
     progress.SetValue(0);
   }
 
-  // The others are decoded on worker threads, several at a time, while this
-  // thread reads the files one by one and hands the holders over in slide
-  // order; a slide that fails is reported after every slide before it is in.
+  // The others are decoded and packed on worker threads, several at a time,
+  // while this thread reads the files one by one and hands the packed slides
+  // to the store in slide order; a slide that fails is reported after every
+  // slide before it is in.
   const KeepPart keepFor = [drawAt, canvas](PixelSize full) { return VisiblePart(full, drawAt, canvas); };
   struct SlideFile {
     std::filesystem::path path;
@@ -69,16 +74,17 @@ void RunLoadingJob(const FileListSource& slides, const SlideDecoder& decoder, st
         Bytes bytes = ReadWholeFile(path);
         return SlideFile{std::move(path), std::move(bytes)};
       },
-      [&decoder, &keepFor](const SlideFile& file) { return decoder.Decode(file.bytes, file.path, keepFor); },
-      [&](int k, SlideHolder holder) {
-        Picture2.push_back(std::move(holder));
+      [&decoder, &keepFor](const SlideFile& file) { return PackSlide(decoder.Decode(file.bytes, file.path, keepFor)); },
+      [&](int k, PackedSlide packed) {
+        store.Add(std::move(packed));
         progress.SetValue(k + 1);
       });
 
-  state.SlideOffsetX = CentringOffset(displayWidth, static_cast<float>(Picture2.at(1).outerWidthTwips));
-  state.SlideOffsetY = CentringOffset(displayHeight, static_cast<float>(Picture2.at(1).outerHeightTwips));
-  view.DrawSlide(Picture2.at(1), state.SlideOffsetX, state.SlideOffsetY);
-  view.SetLastFrame(static_cast<int>(Picture2.size()) - 1);
+  const std::shared_ptr<const SlideHolder> first = store.Fetch(1);
+  state.SlideOffsetX = CentringOffset(displayWidth, static_cast<float>(first->outerWidthTwips));
+  state.SlideOffsetY = CentringOffset(displayHeight, static_cast<float>(first->outerHeightTwips));
+  view.DrawSlide(*first, state.SlideOffsetX, state.SlideOffsetY);
+  view.SetLastFrame(static_cast<int>(store.Size()) - 1);
 }
 
 }  // namespace kvarbon

@@ -11,6 +11,7 @@
 #include "slides/core/pixel_geometry.h"
 #include "slides/core/slide_decoder.h"
 #include "slides/core/slide_holder.h"
+#include "slides/core/slide_store.h"
 
 namespace kvarbon {
 
@@ -34,15 +35,16 @@ class SlideLoadingView {
 
 // "Загрузка слайдов": with fewer than two slides says so; otherwise sets the
 // slider's maximum to the slide count, runs the loading job in the progress
-// window and, if it ran, marks the slides loaded. Throws what the job throws.
-void LoadSlides(const FileListSource& slides, const SlideDecoder& decoder, std::vector<SlideHolder>& Picture2,
-                SharedState& state, SlideLoadingView& view);
+// window and, if it ran, marks the slides loaded; then passes on the store's
+// notice, if it had to keep the slides in memory. Throws what the job throws.
+void LoadSlides(const FileListSource& slides, const SlideDecoder& decoder, SlideStore& store, SharedState& state,
+                SlideLoadingView& view);
 
-// The loading job: decodes every slide into Picture2 (element 0 stays empty),
+// The loading job: decodes every slide into the store (holder 0 stays empty),
 // in list order, keeping only the part of each that can ever be seen on the
 // display; sets the slide offsets from the first slide's size, which centre it;
 // draws it and sets the slider's maximum to the number of slides.
-void RunLoadingJob(const FileListSource& slides, const SlideDecoder& decoder, std::vector<SlideHolder>& Picture2,
-                   SharedState& state, SlideLoadingView& view, ProgressSink& progress);
+void RunLoadingJob(const FileListSource& slides, const SlideDecoder& decoder, SlideStore& store, SharedState& state,
+                   SlideLoadingView& view, ProgressSink& progress);
 
 }  // namespace kvarbon

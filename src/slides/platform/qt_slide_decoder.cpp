@@ -11,6 +11,7 @@
 
 #include "app/core/file_error.h"
 #include "slides/core/twips.h"
+#include "slides/platform/jpeg_part_decoder.h"
 
 namespace kvarbon {
 
@@ -58,6 +59,13 @@ std::string WhyNotDecoded(const Bytes& file, QSize announced, const QImageReader
     default:
       return "Ошибка декодирования";
   }
+}
+
+// Whether Qt's readers would accept a picture of `size` at 32 bits a pixel:
+// one they refuse must still be refused, with their reason.
+bool WithinAllocationLimit(QSize size) {
+  const qint64 limitBytes = static_cast<qint64>(QImageReader::allocationLimit()) * 1024 * 1024;
+  return limitBytes <= 0 || 4.0 * size.width() * size.height() <= static_cast<double>(limitBytes);
 }
 
 QRect ToQRect(const PixelRect& rect) { return QRect(rect.x, rect.y, rect.width, rect.height); }
@@ -120,7 +128,19 @@ SlideHolder QtSlideDecoder::Decode(const Bytes& file, const std::filesystem::pat
   const QRect part = keepFor && announced.isValid() ? ToQRect(keepFor(ToPixelSize(announced)))
                                                           .intersected(QRect(QPoint(0, 0), announced))
                                                     : QRect();
-  if (!part.isEmpty() && reader.supportsOption(QImageIOHandler::ClipRect)) {
+  std::optional<SlidePicture> direct =
+      !part.isEmpty() && reader.format() == "jpeg" && WithinAllocationLimit(announced)
+          ? DecodeJpegPart(file, {part.x(), part.y(), part.width(), part.height()})
+          : std::nullopt;
+  if (direct) {
+    // A plain JPEG: only the part's rows and columns are decoded (the same
+    // pixels as Qt's reader gives, at about half its cost); any other file
+    // goes through Qt's reader below.
+    holder.picture = std::move(*direct);
+    holder.keptLeft = part.x();
+    holder.keptTop = part.y();
+    full = announced;
+  } else if (!part.isEmpty() && reader.supportsOption(QImageIOHandler::ClipRect)) {
     // Decode only the part that can be seen. Qt's JPEG reader stops after the
     // part's last row and stores only the part; the rows above it are decoded
     // and dropped, since the compressed data has to be read through.
@@ -139,7 +159,7 @@ SlideHolder QtSlideDecoder::Decode(const Bytes& file, const std::filesystem::pat
       keptAt = visible.topLeft();
     }
   }
-  if (!picture.isNull()) {
+  if (!direct && !picture.isNull()) {
     holder.picture = ToSlidePicture(picture);
     holder.keptLeft = keptAt.x();
     holder.keptTop = keptAt.y();
