@@ -21,34 +21,14 @@
 
 #include "support/compressed_wav.h"
 #include "support/media_samples.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 namespace kvarbon {
 namespace {
 
+using kvarbon::testing::ScopedEnv;
 using kvarbon::testing::TempDir;
-
-// Sets an environment variable for the life of the object, then puts back what was there.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    ::setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 // A WAV image with a plain (tag 1 or 3) or extensible format chunk.
 Bytes MakeWav(unsigned tag, unsigned channels, unsigned bits, const Bytes& data, bool extensible = false,

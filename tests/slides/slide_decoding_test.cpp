@@ -13,20 +13,11 @@
 #include "slides/core/slide_store.h"
 #include "slides/platform/qt_slide_decoder.h"
 #include "support/images.h"
+#include "support/same_holder.h"
 #include "support/temp_dir.h"
 
 namespace kvarbon::testing {
 namespace {
-
-void ExpectSame(const SlideHolder& actual, const SlideHolder& expected) {
-  EXPECT_EQ(actual.outerWidthTwips, expected.outerWidthTwips);
-  EXPECT_EQ(actual.outerHeightTwips, expected.outerHeightTwips);
-  EXPECT_EQ(actual.keptLeft, expected.keptLeft);
-  EXPECT_EQ(actual.keptTop, expected.keptTop);
-  EXPECT_EQ(actual.picture.width, expected.picture.width);
-  EXPECT_EQ(actual.picture.height, expected.picture.height);
-  EXPECT_TRUE(actual.picture.pixels == expected.picture.pixels);
-}
 
 // A 32-bit BMP with an alpha mask: every alpha level over changing colours.
 Bytes TransparentBmp(int width, int height) {

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "slides/core/slide_store.h"
+#include "support/same_holder.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 namespace kvarbon::testing {
@@ -34,16 +36,6 @@ SlideHolder Numbered(int slide, int width = 16, int height = 8) {
   return holder;
 }
 
-void ExpectSame(const SlideHolder& actual, const SlideHolder& expected) {
-  EXPECT_EQ(actual.outerWidthTwips, expected.outerWidthTwips);
-  EXPECT_EQ(actual.outerHeightTwips, expected.outerHeightTwips);
-  EXPECT_EQ(actual.keptLeft, expected.keptLeft);
-  EXPECT_EQ(actual.keptTop, expected.keptTop);
-  EXPECT_EQ(actual.picture.width, expected.picture.width);
-  EXPECT_EQ(actual.picture.height, expected.picture.height);
-  EXPECT_TRUE(actual.picture.pixels == expected.picture.pixels);
-}
-
 // The cache files in `folder`.
 std::vector<std::string> FilesIn(const fs::path& folder) {
   std::vector<std::string> names;
@@ -52,26 +44,6 @@ std::vector<std::string> FilesIn(const fs::path& folder) {
   }
   return names;
 }
-
-// Sets an environment variable while it lives.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    ::setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 TEST(SlideStore, KeepsOnlyWhatTheBudgetHoldsAndRefillsFromTheCompactForm) {
   TempDir dir;
