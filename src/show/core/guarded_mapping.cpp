@@ -25,7 +25,8 @@ GuardedMapping::Mapped::~Mapped() {
 GuardedMapping::GuardedMapping(int descriptor, std::size_t size, const std::filesystem::path& path)
     : mapped_(descriptor, size, path),
       guard_(mapped_.address, mapped_.size),
-      trimmer_(size == 0 ? std::jthread() : std::jthread([this](const std::stop_token& stop) { TrimUntilStopped(stop); })) {}
+      trimmer_(size == 0 ? std::jthread()
+                         : std::jthread([this](const std::stop_token& stop) { TrimUntilStopped(stop); })) {}
 
 void GuardedMapping::TrimUntilStopped(const std::stop_token& stop) {
   std::unique_lock lock(trimming_);

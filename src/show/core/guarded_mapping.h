@@ -19,7 +19,8 @@ namespace kvarbon {
 //   private file mapping that was never written can be dropped at any time and
 //   come back from the page cache when read again, so a thread drops them all
 //   every few milliseconds while the mapping lives. What stays resident is
-//   about what was read since the last drop.
+//   about what was read since the last drop. A thread needs no hook in the
+//   reader, whose passes each cover a payload of any size in one call.
 // - A file cut short meanwhile does not end the program: reads past its new
 //   end see zeros (BusErrorGuard) and Changed() says so.
 // - A file renamed over the path changes nothing: the open file is mapped.
