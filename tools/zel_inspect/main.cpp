@@ -68,8 +68,8 @@ constexpr std::string_view kHelp =
     "not count unless --strict); 1 when the container is malformed or is not a\n"
     "ZEL show at all (with --check: also when it has problems; with\n"
     "--extract: also when the bounds of a file written are not sure, after\n"
-    "writing every file); 2 for a usage error or a file that cannot be read or\n"
-    "written.\n";
+    "writing every file), or when it changed while it was read (cut short or\n"
+    "rewritten); 2 for a usage error or a file that cannot be read or written.\n";
 
 std::string NeedsADirectory(std::string_view dir) { return dir.empty() ? "--extract needs a directory" : ""; }
 
