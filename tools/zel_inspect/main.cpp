@@ -150,7 +150,13 @@ int Extract(const kvarbon::ShowFile& show, const kvarbon::GuardedMapping& mappin
       const std::string prefix = payload.section == kvarbon::PayloadSection::kSound ? "sound-" : "slide-";
       const fs::path path =
           dir / (prefix + std::to_string(payload.number) + "." + std::string(kvarbon::FormatExtension(payload.format)));
-      kvarbon::WriteWholeFile(path, kvarbon::PayloadBytes(mapping.Bytes(), payload));
+      try {
+        kvarbon::WriteWholeFile(path, kvarbon::PayloadBytes(mapping.Bytes(), payload));
+      } catch (const kvarbon::FileError&) {
+        // A write from the mapping of a file cut short fails ("Bad address"): say why.
+        show.CheckUnchanged(mapping);
+        throw;
+      }
       show.CheckUnchanged(mapping);
       std::cout << path.native() << ": " << Plural(payload.size, "byte", "bytes") << "\n";
       if (!payload.certain) guessed.push_back(path);
