@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
   const long anonBeforeKb = StatusKb("RssAnon");
   {
     const kvarbon::ShowFile file(show);
-    const kvarbon::ContainerContents contents = kvarbon::ReadContainer(file.ReadAll());
+    const kvarbon::ContainerContents contents = file.ReadStructure();
     kvarbon::SharedState state;
     if (contents.error || kvarbon::FillSharedState(file, contents, state)) return 1;
     kvarbon::SdlSoundOutput sound;

@@ -89,6 +89,15 @@ std::uint64_t BytesRead(pid_t pid) {
   return 0;
 }
 
+// Whether the process has `file` mapped.
+bool Maps(pid_t pid, const std::filesystem::path& file) {
+  std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
+  for (std::string line; std::getline(maps, line);) {
+    if (line.ends_with(" " + file.native())) return true;
+  }
+  return false;
+}
+
 std::vector<std::string> Names(const std::filesystem::path& dir) {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) names.push_back(entry.path().filename());
@@ -97,9 +106,10 @@ std::vector<std::string> Names(const std::filesystem::path& dir) {
 }
 
 // Starts `command` in the shell with its output going to `log`, and once the
-// program has read as many bytes as `show` holds (its structure is known, the
-// slides are still to be read), does `change` to the show. Returns the
-// program's exit status.
+// program has read the show's structure (it has mapped the show and let the
+// mapping go; or, should that pass unseen, read as many bytes as the show
+// holds), does `change` to the show while its slides are still to be read.
+// Returns the program's exit status.
 template <typename Change>
 int RunChanging(const std::string& command, const std::filesystem::path& log, const std::filesystem::path& show,
                 Change change) {
@@ -110,7 +120,13 @@ int RunChanging(const std::string& command, const std::filesystem::path& log, co
   if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, argv.data(), environ) != 0) return -1;
   const std::uint64_t size = std::filesystem::file_size(show);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  bool mapped = false;
   while (BytesRead(pid) < size && std::chrono::steady_clock::now() < deadline) {
+    if (Maps(pid, show)) {
+      mapped = true;
+    } else if (mapped) {
+      break;
+    }
     std::this_thread::sleep_for(std::chrono::microseconds(200));
   }
   change();

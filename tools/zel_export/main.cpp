@@ -238,7 +238,7 @@ int Export(const Options& options) {
   kvarbon::RemoveStaleTemporaryFiles(options.out);
   av_log_set_level(AV_LOG_ERROR);
   const kvarbon::ShowFile file(options.show);
-  const ContainerContents contents = kvarbon::ReadContainer(file.ReadAll());
+  const ContainerContents contents = file.ReadStructure();
   if (contents.error) {
     throw kvarbon::CommandFailure(kExitContainer, kvarbon::MalformedContainerMessage(options.show, *contents.error));
   }

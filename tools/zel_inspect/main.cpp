@@ -18,6 +18,7 @@
 #include "cli/core/program.h"
 #include "show/core/container_reader.h"
 #include "show/core/playability.h"
+#include "show/core/show_file.h"
 #include "show/platform/unusable_media.h"
 
 namespace {
@@ -67,8 +68,8 @@ constexpr std::string_view kHelp =
     "not count unless --strict); 1 when the container is malformed or is not a\n"
     "ZEL show at all (with --check: also when it has problems; with\n"
     "--extract: also when the bounds of a file written are not sure, after\n"
-    "writing every file); 2 for a usage error or a file that cannot be read or\n"
-    "written.\n";
+    "writing every file), or when it changed while it was read (cut short or\n"
+    "rewritten); 2 for a usage error or a file that cannot be read or written.\n";
 
 std::string NeedsADirectory(std::string_view dir) { return dir.empty() ? "--extract needs a directory" : ""; }
 
@@ -135,7 +136,9 @@ void PrintReport(const fs::path& file, const ContainerContents& contents) {
   for (const kvarbon::ContainerProblem& problem : contents.problems) PrintProblem(std::cout, "  ", problem);
 }
 
-int Extract(const fs::path& file, const fs::path& dir, kvarbon::ByteView bytes, const ContainerContents& contents) {
+int Extract(const kvarbon::ShowFile& show, const kvarbon::GuardedMapping& mapping, const fs::path& dir,
+            const ContainerContents& contents) {
+  const fs::path& file = show.Path();
   std::error_code failure;
   fs::create_directories(dir, failure);
   if (failure) throw kvarbon::FileError(kvarbon::FileAction::kCreateFolder, dir, failure.value());
@@ -147,7 +150,14 @@ int Extract(const fs::path& file, const fs::path& dir, kvarbon::ByteView bytes, 
       const std::string prefix = payload.section == kvarbon::PayloadSection::kSound ? "sound-" : "slide-";
       const fs::path path =
           dir / (prefix + std::to_string(payload.number) + "." + std::string(kvarbon::FormatExtension(payload.format)));
-      kvarbon::WriteWholeFile(path, kvarbon::PayloadBytes(bytes, payload));
+      try {
+        kvarbon::WriteWholeFile(path, kvarbon::PayloadBytes(mapping.Bytes(), payload));
+      } catch (const kvarbon::FileError&) {
+        // A write from the mapping of a file cut short fails ("Bad address"): say why.
+        show.CheckUnchanged(mapping);
+        throw;
+      }
+      show.CheckUnchanged(mapping);
       std::cout << path.native() << ": " << Plural(payload.size, "byte", "bytes") << "\n";
       if (!payload.certain) guessed.push_back(path);
     }
@@ -165,7 +175,9 @@ int Extract(const fs::path& file, const fs::path& dir, kvarbon::ByteView bytes, 
 // Prints the problems and, as warnings (as problems when `strict`), the
 // payloads zel-play and zel-export cannot use, in the container's order; then
 // the verdict of those two when they cannot play the show at all.
-int Check(const fs::path& file, kvarbon::ByteView bytes, const ContainerContents& contents, bool strict) {
+int Check(const kvarbon::ShowFile& show, const kvarbon::GuardedMapping& mapping, const ContainerContents& contents,
+          bool strict) {
+  const fs::path& file = show.Path();
   // A frame interval they cannot play is among the problems already.
   std::optional<std::string> unplayable;
   if (!kvarbon::FrameIntervalProblem(contents)) unplayable = kvarbon::UnplayableReason(contents);
@@ -175,9 +187,10 @@ int Check(const fs::path& file, kvarbon::ByteView bytes, const ContainerContents
   };
   std::vector<Finding> findings;
   for (const kvarbon::ContainerProblem& problem : contents.problems) findings.push_back({problem, false});
-  for (kvarbon::ContainerProblem& unusable : kvarbon::UnusableMedia(bytes, contents)) {
+  for (kvarbon::ContainerProblem& unusable : kvarbon::UnusableMedia(mapping.Bytes(), contents)) {
     findings.push_back({std::move(unusable), !strict});
   }
+  show.CheckUnchanged(mapping);
   std::stable_sort(findings.begin(), findings.end(),
                    [](const Finding& a, const Finding& b) { return a.problem.offset < b.problem.offset; });
   const auto warnings = static_cast<std::size_t>(
@@ -208,15 +221,22 @@ int Run(const kvarbon::Arguments& arguments) {
                                                          : "more than one container file given");
   }
   const fs::path file = arguments.operands.front();
-  const kvarbon::Bytes bytes = kvarbon::ReadWholeFile(file);
-  const ContainerContents contents = kvarbon::ReadContainer(bytes);
-  if (!check && !extractDir) PrintReport(file, contents);
-  if (contents.error) {
-    throw kvarbon::CommandFailure(kExitContainer, kvarbon::MalformedContainerMessage(file, *contents.error));
+  const kvarbon::ShowFile show(file);
+  try {
+    // Every pass reads the file in place, with bounded resident memory.
+    const kvarbon::GuardedMapping mapping = show.Map();
+    const ContainerContents contents = kvarbon::ReadContainer(mapping.Bytes());
+    show.CheckUnchanged(mapping);
+    if (!check && !extractDir) PrintReport(file, contents);
+    if (contents.error) {
+      throw kvarbon::CommandFailure(kExitContainer, kvarbon::MalformedContainerMessage(file, *contents.error));
+    }
+    if (extractDir) return Extract(show, mapping, *extractDir, contents);
+    if (!check) return kExitOk;
+    return Check(show, mapping, contents, strict);
+  } catch (const kvarbon::ShowChanged& error) {
+    throw kvarbon::CommandFailure(kExitContainer, error.what());
   }
-  if (extractDir) return Extract(file, *extractDir, bytes, contents);
-  if (!check) return kExitOk;
-  return Check(file, bytes, contents, strict);
 }
 
 }  // namespace

@@ -50,7 +50,7 @@ constexpr std::string_view kHelp =
 int Play(const fs::path& show) {
   const kvarbon::ShowFile file(show);
   try {
-    const kvarbon::ContainerContents contents = kvarbon::ReadContainer(file.ReadAll());
+    const kvarbon::ContainerContents contents = file.ReadStructure();
     if (contents.error) {
       throw kvarbon::CommandFailure(kExitContainer, kvarbon::MalformedContainerMessage(show, *contents.error));
     }

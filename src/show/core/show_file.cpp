@@ -28,7 +28,26 @@ ShowFile::ShowFile(const std::filesystem::path& path) : path_(path) {
   modified_ = status.st_mtim;
 }
 
-Bytes ShowFile::ReadAll() const { return ReadAt(0, static_cast<std::size_t>(size_)); }
+ContainerContents ShowFile::ReadStructure() const {
+  const GuardedMapping mapping = Map();
+  ContainerContents contents = ReadContainer(mapping.Bytes());
+  CheckUnchanged(mapping);
+  return contents;
+}
+
+void ShowFile::CheckUnchanged(const GuardedMapping& mapping) const {
+  if (mapping.Changed()) throw ShowChanged(path_);
+  CheckUnchanged();
+}
+
+void ShowFile::CheckUnchanged() const {
+  struct stat status {};
+  if (::fstat(file_.get(), &status) != 0) ThrowFileError(FileAction::kRead, path_, errno);
+  if (status.st_size != size_ || status.st_mtim.tv_sec != modified_.tv_sec ||
+      status.st_mtim.tv_nsec != modified_.tv_nsec) {
+    throw ShowChanged(path_);
+  }
+}
 
 Bytes ShowFile::Read(const MediaPayload& payload) const { return ReadAt(payload.offset, payload.size); }
 
@@ -48,12 +67,7 @@ Bytes ShowFile::ReadAt(std::size_t offset, std::size_t size) const {
     done += static_cast<std::size_t>(got);
   }
   // Bytes read in full may still be new ones: the file must be as it was opened.
-  struct stat status {};
-  if (::fstat(file_.get(), &status) != 0) ThrowFileError(FileAction::kRead, path_, errno);
-  if (status.st_size != size_ || status.st_mtim.tv_sec != modified_.tv_sec ||
-      status.st_mtim.tv_nsec != modified_.tv_nsec) {
-    throw ShowChanged(path_);
-  }
+  CheckUnchanged();
   return bytes;
 }
 

@@ -10,6 +10,7 @@
 #include "app/core/bytes.h"
 #include "app/core/file_descriptor.h"
 #include "show/core/container_reader.h"
+#include "show/core/guarded_mapping.h"
 
 namespace kvarbon {
 
@@ -38,23 +39,30 @@ class ShowChanged : public std::runtime_error {
   explicit ShowChanged(const std::filesystem::path& file);
 };
 
-// A show file kept open while it is played or exported. Its bytes are read
-// with positioned reads into memory of the caller's, never mapped, so a file
-// cut short or rewritten meanwhile is reported (ShowChanged) rather than
-// fatal. Each read is checked against the length and modification time the
-// file had when it was opened. A file renamed over it changes nothing: the
-// open file is still read.
+// A show file kept open while it is played or exported. Its payloads are read
+// with positioned reads into memory of the caller's, so a file cut short or
+// rewritten meanwhile is reported (ShowChanged) rather than fatal. Its
+// structure is read once from a GuardedMapping, which bounds the resident
+// memory of that pass and survives a file cut short. Each read is checked
+// against the length and modification time the file had when it was opened.
+// A file renamed over it changes nothing: the open file is still read.
 class ShowFile final : public PayloadSource {
  public:
   // Throws FileError naming `path` (also for anything but a regular file).
   explicit ShowFile(const std::filesystem::path& path);
 
   const std::filesystem::path& Path() const { return path_; }
-  // The whole file, to read its structure from.
-  Bytes ReadAll() const;
+  // The container's structure. Throws ShowChanged, FileError.
+  ContainerContents ReadStructure() const;
+  // The whole file mapped, for a pass over all its bytes. Throws FileError.
+  GuardedMapping Map() const { return {file_.get(), static_cast<std::size_t>(size_), path_}; }
+  // Throws ShowChanged when a read of `mapping` found part of the file gone, or
+  // the file is no longer as it was opened.
+  void CheckUnchanged(const GuardedMapping& mapping) const;
   Bytes Read(const MediaPayload& payload) const override;
 
  private:
+  void CheckUnchanged() const;
   Bytes ReadAt(std::size_t offset, std::size_t size) const;
 
   std::filesystem::path path_;
