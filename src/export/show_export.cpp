@@ -28,13 +28,26 @@ std::string Where(const MediaPayload& payload) {
   return "offset " + std::to_string(payload.offset) + ": " + PayloadName(payload);
 }
 
-// A sound payload read from the container, converted to the track's rate and
-// channels as the track is written.
+// Bytes of a sound payload read first: enough for the header of an ordinary
+// WAV file, so that a longer PCM or float sound is read a piece at a time (a
+// header that does not fit makes the sound read whole).
+constexpr std::size_t kSoundHead = std::size_t{64} << 10;
+
+// A sound payload from the container, converted to the track's rate and
+// channels as the track is written. A PCM or float sound longer than its head
+// is read from the container piece by piece as it is converted; any other is
+// read whole (a compressed one is decoded whole).
 class TrackSound final : public SoundPieces {
  public:
   // Null for a sound the WAV loader refuses. Throws what `payloads` throws, and
   // ShowError naming the sound when its conversion cannot be set up.
   static std::unique_ptr<TrackSound> Open(const PayloadSource& payloads, const MediaPayload& payload) {
+    if (payload.size > kSoundHead) {
+      const Bytes head = payloads.ReadPart(payload, 0, kSoundHead);
+      if (const std::optional<WavSampleLayout> layout = WavSampleLayoutFromHead(head, payload.size)) {
+        return std::unique_ptr<TrackSound>(new TrackSound(payloads, payload, *layout));
+      }
+    }
     auto sound = std::unique_ptr<TrackSound>(new TrackSound(payloads.Read(payload), payload));
     if (!sound->wav_) return nullptr;
     return sound;
@@ -55,11 +68,26 @@ class TrackSound final : public SoundPieces {
     wav_ = WavSound::Load(bytes_);
     if (!wav_) return;
     const WavImage& frames = wav_->Frames();
+    Convert(frames, frames.FrameCount(),
+            [&frames](std::size_t from, std::span<float> out) { return ReadFloatFrames(frames, from, out); });
+  }
+
+  TrackSound(const PayloadSource& payloads, const MediaPayload& payload, const WavSampleLayout& layout)
+      : payload_(payload) {
+    Convert(layout.format, layout.frames, [&payloads, &payload, layout](std::size_t from, std::span<float> out) {
+      if (from >= layout.frames) return std::size_t{0};
+      const std::size_t frames = std::min(out.size() / layout.format.channels, layout.frames - from);
+      const std::size_t blockAlign = layout.format.blockAlign;
+      const Bytes piece = payloads.ReadPart(payload, layout.offset + from * blockAlign, frames * blockAlign);
+      WavImage part = layout.format;
+      part.samples = piece;
+      return ReadFloatFrames(part, 0, out);
+    });
+  }
+
+  void Convert(const WavImage& format, std::size_t frames, ResampledSound::Source source) {
     try {
-      resampled_.emplace(
-          frames.sampleRate, frames.channels, frames.FrameCount(),
-          [&frames](std::size_t from, std::span<float> out) { return ReadFloatFrames(frames, from, out); },
-          kTrackRate, kTrackChannels);
+      resampled_.emplace(format.sampleRate, format.channels, frames, std::move(source), kTrackRate, kTrackChannels);
     } catch (const MediaError& error) {
       throw Failure(error);
     }
@@ -70,7 +98,7 @@ class TrackSound final : public SoundPieces {
     return ShowError(Where(payload_) + ": cannot be converted to the video's sound track: " + error.what());
   }
 
-  Bytes bytes_;  // the payload, which wav_ may read in place
+  Bytes bytes_;  // a payload read whole, which wav_ may read in place
   const MediaPayload& payload_;
   std::optional<WavSound> wav_;
   std::optional<ResampledSound> resampled_;

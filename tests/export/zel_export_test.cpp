@@ -82,7 +82,8 @@ std::vector<std::string> Names(const std::filesystem::path& dir) {
 
 // Frames of 100 ms: a 63 x 47 red BMP (the video is 64 x 48), a green JPEG, a
 // smaller blue GIF over it, a white BMP. Sound 0 (150 ms at 44.1 kHz mono)
-// starts on frames 1 and 4, sound 1 (300 ms at 48 kHz stereo float) on frame 2:
+// starts on frames 1 and 4, sound 1 (300 ms at 48 kHz stereo float, long
+// enough to be read from the show a piece at a time) on frame 2:
 // frame 2 cuts sound 0 off at 100 ms, frame 4 cuts sound 1 off at 300 ms, and
 // the video runs on to 450 ms with the last frame while sound 0 ends.
 class ExportedShow : public ::testing::TestWithParam<const char*> {};

@@ -199,6 +199,39 @@ TEST(WavImage, EveryTruncationIsSafe) {
   }
 }
 
+TEST(WavImage, TheLayoutFromAnyHeadIsTheWholeImagesOrNone) {
+  // Odd padding before the format, data claiming more than is present or less
+  // (a chunk after it), 24-bit stereo.
+  for (const std::uint32_t claimed : {0xFFFFFFF0U, 30U}) {
+    SCOPED_TRACE(claimed);
+    Bytes chunks;
+    PutChunk(chunks, "LIST", Filled(3));
+    PutChunk(chunks, "fmt ", ExtensibleFmtBody(1, 2, 48000, 24));
+    PutChunk(chunks, "data", Filled(45), claimed);
+    PutChunk(chunks, "LIST", Filled(4));
+    const Bytes image = Riff(chunks);
+    const std::optional<WavImage> whole = ParseWavImage(image);
+    ASSERT_TRUE(whole.has_value());
+    const std::size_t samplesAt = static_cast<std::size_t>(whole->samples.data() - image.data());
+    for (std::size_t length = 0; length <= image.size(); ++length) {
+      const std::optional<WavSampleLayout> layout =
+          WavSampleLayoutFromHead(ByteView(image).first(length), image.size());
+      // A head that stops short of the samples has none; every other one the whole's.
+      if (length <= samplesAt) {
+        EXPECT_FALSE(layout.has_value()) << length;
+        continue;
+      }
+      ASSERT_TRUE(layout.has_value()) << length;
+      EXPECT_EQ(layout->offset, samplesAt) << length;
+      EXPECT_EQ(layout->frames, whole->FrameCount()) << length;
+      EXPECT_EQ(layout->format.blockAlign, 6U);
+      EXPECT_EQ(layout->format.channels, 2U);
+      EXPECT_EQ(layout->format.sampleRate, 48000U);
+      EXPECT_EQ(layout->format.format, WavSampleFormat::kSigned24);
+    }
+  }
+}
+
 TEST(WavImage, RejectsWhatIsNotAPlayableWav) {
   EXPECT_FALSE(ParseWavImage({}).has_value());
   EXPECT_FALSE(ParseWavImage(ExactCopy(AsBytes("RIFF")).View()).has_value());

@@ -17,6 +17,21 @@ Bytes MemoryPayloads::Read(const MediaPayload& payload) const {
   return {bytes.begin(), bytes.end()};
 }
 
+namespace {
+
+// The part [from, from + size) of a payload of `total` bytes that exists.
+std::size_t PartSize(std::size_t total, std::size_t from, std::size_t size) {
+  return from >= total ? 0 : std::min(size, total - from);
+}
+
+}  // namespace
+
+Bytes MemoryPayloads::ReadPart(const MediaPayload& payload, std::size_t from, std::size_t size) const {
+  const ByteView bytes = PayloadBytes(container_, payload);
+  const ByteView part = bytes.subspan(std::min(from, bytes.size()), PartSize(bytes.size(), from, size));
+  return {part.begin(), part.end()};
+}
+
 ShowChanged::ShowChanged(const std::filesystem::path& file)
     : std::runtime_error(file.native() + ": the file changed while it was being read") {}
 
@@ -50,6 +65,10 @@ void ShowFile::CheckUnchanged() const {
 }
 
 Bytes ShowFile::Read(const MediaPayload& payload) const { return ReadAt(payload.offset, payload.size); }
+
+Bytes ShowFile::ReadPart(const MediaPayload& payload, std::size_t from, std::size_t size) const {
+  return ReadAt(payload.offset + std::min(from, payload.size), PartSize(payload.size, from, size));
+}
 
 Bytes ShowFile::ReadAt(std::size_t offset, std::size_t size) const {
   if (offset > static_cast<std::size_t>(size_) || size > static_cast<std::size_t>(size_) - offset) {

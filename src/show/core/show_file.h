@@ -20,6 +20,8 @@ class PayloadSource {
   virtual ~PayloadSource() = default;
   // A copy of `payload`'s bytes. Throws ShowChanged, FileError.
   virtual Bytes Read(const MediaPayload& payload) const = 0;
+  // A copy of `payload`'s bytes [from, from + size), cut at its end. Throws as Read.
+  virtual Bytes ReadPart(const MediaPayload& payload, std::size_t from, std::size_t size) const = 0;
 };
 
 // The payloads of a container held in memory.
@@ -27,6 +29,7 @@ class MemoryPayloads final : public PayloadSource {
  public:
   explicit MemoryPayloads(ByteView container) : container_(container) {}
   Bytes Read(const MediaPayload& payload) const override;
+  Bytes ReadPart(const MediaPayload& payload, std::size_t from, std::size_t size) const override;
 
  private:
   ByteView container_;
@@ -60,6 +63,7 @@ class ShowFile final : public PayloadSource {
   // the file is no longer as it was opened.
   void CheckUnchanged(const GuardedMapping& mapping) const;
   Bytes Read(const MediaPayload& payload) const override;
+  Bytes ReadPart(const MediaPayload& payload, std::size_t from, std::size_t size) const override;
 
  private:
   void CheckUnchanged() const;

@@ -171,4 +171,28 @@ std::optional<WavImage> ParseWavImage(ByteView image) {
   return result;
 }
 
+std::optional<WavSampleLayout> WavSampleLayoutFromHead(ByteView head, std::size_t imageSize) {
+  if (head.size() > imageSize) return std::nullopt;
+  const std::optional<WavChunks> chunks = FindWavChunks(head);
+  if (!chunks || chunks->data.empty()) return std::nullopt;
+  // Both chunk headers lie in `head`, so the walk over the whole image finds
+  // the same chunks; only the bodies' ends, cut to what is present, differ.
+  const auto offsetOf = [&head](ByteView body) { return static_cast<std::size_t>(body.data() - head.data()); };
+  const std::size_t formatAt = offsetOf(chunks->format);
+  if (ReadU32(head, formatAt - 4) != chunks->format.size()) return std::nullopt;  // cut by the head's end
+  const std::optional<Format> format = ParseFmt(chunks->format);
+  if (!format) return std::nullopt;
+
+  WavSampleLayout layout;
+  layout.format.format = format->format;
+  layout.format.channels = format->channels;
+  layout.format.sampleRate = format->sampleRate;
+  layout.format.blockAlign = format->blockAlign;
+  layout.offset = offsetOf(chunks->data);
+  const std::uint64_t declared = ReadU32(head, layout.offset - 4);
+  const std::size_t bytes = static_cast<std::size_t>(std::min<std::uint64_t>(declared, imageSize - layout.offset));
+  layout.frames = bytes / format->blockAlign;
+  return layout;
+}
+
 }  // namespace kvarbon

@@ -93,4 +93,18 @@ std::optional<WavFormatFields> ReadWavFormatFields(ByteView formatBody);
 // image with no frames is returned with empty `samples`.
 std::optional<WavImage> ParseWavImage(ByteView image);
 
+// Where the sample frames of a RIFF/WAVE image lie, found from its first bytes
+// alone, so that a long sound can be read a piece at a time.
+struct WavSampleLayout {
+  WavImage format;          // what ParseWavImage gives for the whole image, `samples` left empty
+  std::size_t offset = 0;   // of the first frame in the image
+  std::size_t frames = 0;   // whole frames, as ParseWavImage counts them in the whole image
+};
+
+// The layout of an image of `imageSize` bytes that begins with `head`, the same
+// ParseWavImage finds in the whole image. Nullopt where ParseWavImage refuses
+// `head`, or where `head` ends inside the "fmt " chunk or before the data
+// begins: read the image whole then.
+std::optional<WavSampleLayout> WavSampleLayoutFromHead(ByteView head, std::size_t imageSize);
+
 }  // namespace kvarbon
