@@ -29,6 +29,12 @@ double Median(std::vector<double> values) {
   return values.size() % 2 == 1 ? values[mid] : (values[mid - 1] + values[mid]) / 2.0;
 }
 
+std::string NumberedJpegName(int number, int digits) {
+  std::string name = std::to_string(number);
+  if (static_cast<int>(name.size()) < digits) name.insert(0, static_cast<std::size_t>(digits) - name.size(), '0');
+  return name + ".jpg";
+}
+
 std::uint64_t Rng::Next() {
   std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
   z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;

@@ -20,6 +20,9 @@ inline double SecondsBetween(Clock::time_point from, Clock::time_point to) {
 // The median of the values (the mean of the middle two for an even count).
 double Median(std::vector<double> values);
 
+// "00042.jpg" for (42, 5): a picture's name that sorts as its number does.
+std::string NumberedJpegName(int number, int digits);
+
 // A small seeded generator (splitmix64): the same seed gives the same bytes on
 // every machine, so every input the suite writes is reproducible.
 class Rng {

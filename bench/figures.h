@@ -65,6 +65,10 @@ Figure SoundFigure(SoundOutput& sound);
 // A camera-like JPEG: broad colour waves under fine grain, so the file is as
 // large at quality 90 as a photograph's and costs as much to decode.
 Bytes CameraJpeg(std::uint64_t seed, int width, int height);
+// Writes CameraJpeg pictures 1 .. count into `folder`, named NumberedJpegName(i,
+// digits), picture i from seed `seed` + i, on two threads.
+void WriteCameraJpegs(const std::filesystem::path& folder, int count, int digits, std::uint64_t seed, int width,
+                      int height);
 // Decodes a picture file whole with Qt's reader, one thread: the baseline. Throws unless it is width x height.
 void DecodeWhole(const Bytes& file, int width, int height);
 // A show of `slides` 1920 x 1080 camera-like JPEGs loaded through the window:

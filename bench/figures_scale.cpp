@@ -37,12 +37,6 @@ constexpr int kHeight = 1080;
 // loader the same as new files of the same kind.
 constexpr int kDistinct = 250;
 
-std::string FrameName(int i) {
-  char name[16];
-  std::snprintf(name, sizeof name, "%05d.jpg", i);
-  return name;
-}
-
 // RssAnon and RssFile of this process, in bytes.
 struct Resident {
   double anon = 0;
@@ -81,7 +75,7 @@ FullDecode FullDecodeSeconds(const fs::path& frames) {
   const double cpuStart = CpuSeconds();
   for (int i = 1; i <= kDistinct; ++i) {
     const Clock::time_point start = Clock::now();
-    DecodeWhole(ReadWholeFile(frames / FrameName(i)), kWidth, kHeight);
+    DecodeWhole(ReadWholeFile(frames / NumberedJpegName(i, 5)), kWidth, kHeight);
     times.push_back(SecondsBetween(start, Clock::now()));
   }
   return {Median(times), (CpuSeconds() - cpuStart) / kDistinct};
@@ -133,8 +127,31 @@ Bytes CameraJpeg(std::uint64_t seed, int kWidth, int kHeight) {
   return Bytes(begin, begin + data.size());
 }
 
+void WriteCameraJpegs(const fs::path& folder, int count, int digits, std::uint64_t seed, int width, int height) {
+  // Each picture depends only on its own seed.
+  std::vector<std::thread> writers;
+  std::vector<std::exception_ptr> failures(2);
+  for (int w = 0; w < 2; ++w) {
+    writers.emplace_back([&, w] {
+      try {
+        for (int i = 1 + w; i <= count; i += 2) {
+          WriteWholeFile(folder / NumberedJpegName(i, digits),
+                         CameraJpeg(seed + static_cast<std::uint64_t>(i), width, height));
+        }
+      } catch (...) {
+        failures[static_cast<std::size_t>(w)] = std::current_exception();
+      }
+    });
+  }
+  for (std::thread& writer : writers) writer.join();
+  for (const std::exception_ptr& failure : failures) {
+    if (failure) std::rethrow_exception(failure);
+  }
+}
+
 void DecodeWhole(const Bytes& file, int width, int height) {
-  QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(file.data()), static_cast<qsizetype>(file.size()));
+  QByteArray data =
+      QByteArray::fromRawData(reinterpret_cast<const char*>(file.data()), static_cast<qsizetype>(file.size()));
   QBuffer buffer(&data);
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer);
@@ -148,23 +165,7 @@ void WriteScaleFrames(const Context& context) {
   if (fs::exists(frames)) return;
   std::fprintf(stderr, "scale: writing %d JPEG slides of %d x %d\n", kDistinct, kWidth, kHeight);
   fs::create_directories(frames);
-  std::vector<std::thread> writers;
-  std::vector<std::exception_ptr> failures(2);
-  for (int w = 0; w < 2; ++w) {
-    writers.emplace_back([&, w] {
-      try {
-        for (int i = 1 + w; i <= kDistinct; i += 2) {
-          WriteWholeFile(frames / FrameName(i), CameraJpeg(9000 + static_cast<std::uint64_t>(i), kWidth, kHeight));
-        }
-      } catch (...) {
-        failures[static_cast<std::size_t>(w)] = std::current_exception();
-      }
-    });
-  }
-  for (std::thread& writer : writers) writer.join();
-  for (const std::exception_ptr& failure : failures) {
-    if (failure) std::rethrow_exception(failure);
-  }
+  WriteCameraJpegs(frames, kDistinct, 5, 9000, kWidth, kHeight);
 }
 
 std::vector<Figure> ScaleFigures(const Context& context, int slides, bool play) {
@@ -173,7 +174,9 @@ std::vector<Figure> ScaleFigures(const Context& context, int slides, bool play) 
   const fs::path dir = context.work / ("scale" + std::to_string(slides));
   fs::create_directories(dir / "pic");
   fs::create_directories(dir / "snd");
-  for (int i = 1; i <= slides; ++i) fs::create_hard_link(frames / FrameName((i - 1) % kDistinct + 1), dir / "pic" / FrameName(i));
+  for (int i = 1; i <= slides; ++i) {
+    fs::create_hard_link(frames / NumberedJpegName((i - 1) % kDistinct + 1, 5), dir / "pic" / NumberedJpegName(i, 5));
+  }
   WriteWholeFile(dir / "snd" / "a.wav", NoiseWav(44100 * 4, 5000));
   const fs::path cacheFolder = context.work / "cache" / "kvarbon";
   ::setenv("XDG_CACHE_HOME", (context.work / "cache").c_str(), 1);

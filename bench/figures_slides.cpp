@@ -34,16 +34,10 @@ constexpr int kSlides = 100;
 constexpr int kWidth = 4000;
 constexpr int kHeight = 3000;
 
-std::string SlideName(int i) {
-  char name[16];
-  std::snprintf(name, sizeof name, "%03d.jpg", i);
-  return name;
-}
-
 // The baseline: every file read and decoded whole, one after another, by the same reader.
 void DecodeAllFully(const fs::path& pic) {
   for (int i = 1; i <= kSlides; ++i) {
-    DecodeWhole(ReadWholeFile(pic / SlideName(i)), kWidth, kHeight);
+    DecodeWhole(ReadWholeFile(pic / NumberedJpegName(i, 3)), kWidth, kHeight);
   }
 }
 
@@ -77,29 +71,10 @@ Figure LoadingFigure(const Context& context, std::unique_ptr<Show>& loaded) {
   std::fprintf(stderr, "loading: writing %d JPEG slides of %d x %d\n", kSlides, kWidth, kHeight);
   fs::create_directories(dir / "pic");
   fs::create_directories(dir / "snd");
-  {
-    // Two writers; each picture depends only on its own seed.
-    std::vector<std::thread> writers;
-    std::vector<std::exception_ptr> failures(2);
-    for (int w = 0; w < 2; ++w) {
-      writers.emplace_back([&, w] {
-        try {
-          for (int i = 1 + w; i <= kSlides; i += 2) {
-            WriteWholeFile(dir / "pic" / SlideName(i), CameraJpeg(4000 + static_cast<std::uint64_t>(i), kWidth, kHeight));
-          }
-        } catch (...) {
-          failures[static_cast<std::size_t>(w)] = std::current_exception();
-        }
-      });
-    }
-    for (std::thread& writer : writers) writer.join();
-    for (const std::exception_ptr& failure : failures) {
-      if (failure) std::rethrow_exception(failure);
-    }
-  }
+  WriteCameraJpegs(dir / "pic", kSlides, 3, 4000, kWidth, kHeight);
   WriteWholeFile(dir / "snd" / "a.wav", NoiseWav(44100 * 4, 5000));
   std::uint64_t fileBytes = 0;
-  for (int i = 1; i <= kSlides; ++i) fileBytes += FileLength(dir / "pic" / SlideName(i));
+  for (int i = 1; i <= kSlides; ++i) fileBytes += FileLength(dir / "pic" / NumberedJpegName(i, 3));
 
   TimeShell("cat pic/* > /dev/null", dir);  // warm
   DecodeAllFully(dir / "pic");               // warm the decoder too

@@ -84,6 +84,22 @@ Bytes ReadWholeFile(const std::filesystem::path& path) {
   return bytes;
 }
 
+Bytes ReadAt(int fd, std::uint64_t offset, std::size_t size, const std::filesystem::path& shownPath) {
+  Bytes bytes(size);
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t got = ::pread(fd, bytes.data() + done, std::min<std::size_t>(size - done, 1u << 30),
+                                static_cast<off_t>(offset + done));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      ThrowFileError(kReadAction, shownPath, errno);
+    }
+    if (got == 0) throw FileError(kReadAction, shownPath, FileFault::kShrank);
+    done += static_cast<std::size_t>(got);
+  }
+  return bytes;
+}
+
 void WriteAt(int fd, std::uint64_t offset, ByteView bytes, const std::filesystem::path& shownPath) {
   while (!bytes.empty()) {
     const ssize_t written = ::pwrite(fd, bytes.data(), std::min<std::size_t>(bytes.size(), kWriteSlice),

@@ -35,6 +35,10 @@ Bytes ReadWholeFile(const std::filesystem::path& path);
 // Creates (or truncates) `path` and writes `bytes` into it.
 void WriteWholeFile(const std::filesystem::path& path, ByteView bytes);
 
+// Reads exactly `size` bytes of `fd` from `offset` with positioned reads; a
+// failure names `shownPath`, and a file that ends sooner is FileFault::kShrank.
+Bytes ReadAt(int fd, std::uint64_t offset, std::size_t size, const std::filesystem::path& shownPath);
+
 // Writes `bytes` into `fd` at `offset`; a failure names `shownPath`.
 void WriteAt(int fd, std::uint64_t offset, ByteView bytes, const std::filesystem::path& shownPath);
 

@@ -74,16 +74,12 @@ Bytes ShowFile::ReadAt(std::size_t offset, std::size_t size) const {
   if (offset > static_cast<std::size_t>(size_) || size > static_cast<std::size_t>(size_) - offset) {
     throw ShowChanged(path_);
   }
-  Bytes bytes(size);
-  std::size_t done = 0;
-  while (done < size) {
-    constexpr std::size_t kMostPerCall = std::size_t{1} << 30;
-    const ssize_t got = ::pread(file_.get(), bytes.data() + done, std::min(size - done, kMostPerCall),
-                                static_cast<off_t>(offset + done));
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) ThrowFileError(FileAction::kRead, path_, errno);
-    if (got == 0) throw ShowChanged(path_);
-    done += static_cast<std::size_t>(got);
+  Bytes bytes;
+  try {
+    bytes = kvarbon::ReadAt(file_.get(), offset, size, path_);
+  } catch (const FileError& error) {
+    if (error.fault() == FileFault::kShrank) throw ShowChanged(path_);
+    throw;
   }
   // Bytes read in full may still be new ones: the file must be as it was opened.
   CheckUnchanged();

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "app/core/file_error.h"
+#include "app/core/file_io.h"
 
 namespace kvarbon {
 
@@ -68,18 +69,13 @@ void SlideStore::OpenFile() {
 }
 
 bool SlideStore::WriteToFile(const Bytes& bytes, std::uint64_t at) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t written = ::pwrite(file_->fd(), bytes.data() + done, bytes.size() - done,
-                                     static_cast<off_t>(at + done));
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) {
-      FallBack(FileError(FileAction::kWrite, file_->Path(), written < 0 ? errno : ENOSPC, kInMemory).what());
-      return false;
-    }
-    done += static_cast<std::size_t>(written);
+  try {
+    WriteAt(file_->fd(), at, bytes, file_->Path());
+    return true;
+  } catch (const FileError& failure) {
+    FallBack(FileError(FileAction::kWrite, failure.path(), failure.error(), kInMemory).what());
+    return false;
   }
-  return true;
 }
 
 void SlideStore::Add(const SlideHolder& holder) { Add(PackSlide(holder)); }
@@ -130,15 +126,7 @@ std::shared_ptr<const SlideHolder> SlideStore::Unpack(const Record& record) cons
   if (record.inFile) {
     // Read back into a buffer of our own: a mapping of a file that another
     // process truncates would end this one.
-    bytes.resize(record.size);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      const ssize_t got = ::pread(file_->fd(), bytes.data() + done, bytes.size() - done,
-                                  static_cast<off_t>(record.at + done));
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) throw FileError(FileAction::kRead, file_->Path(), got < 0 ? errno : EIO);
-      done += static_cast<std::size_t>(got);
-    }
+    bytes = ReadAt(file_->fd(), record.at, record.size, file_->Path());
   } else {
     const std::lock_guard lock(mutex_);
     if (record.at >= memoryPacks_.size()) throw std::out_of_range("Слайда нет в хранилище");
